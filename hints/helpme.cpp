@@ -1,0 +1,139 @@
+// The hint display: the code, the lit keys and the decomposition pictures of the next character,
+// or of the word that starts there.
+#include <QPixmap>
+
+#include "hints/dictionary.h"
+#include "practice/form1.h"
+
+namespace ml {
+
+namespace {
+
+QString charAt(const QString& text, int pos) {
+    return pos >= 1 && pos <= text.size() ? text.mid(pos - 1, 1) : QString();
+}
+
+QString letter(const QString& code, int k) { return k < code.size() ? code.mid(k, 1) : QString(); }
+
+}  // namespace
+
+void Form1::lightKeys(const QString& code) {
+    hideKeys();
+    for (QChar c : code) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Y') keys[u - u'A']->show();
+    }
+}
+
+bool Form1::loadDecomposition(Picture* target) {
+    QPixmap pm;
+    if (!pm.load(homePath(QStringLiteral("拆字图/")) + Piczi + QStringLiteral(".gif"))) return false;
+    target->setPixmap(pm);
+    return true;
+}
+
+void Form1::pictureFallback() {
+    for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(img_ci->pixmap());
+    lbshowno->setText(Piczi);
+    QFont f = lbshowno->font();
+    f.setFamily(QStringLiteral("楷体_GB2312"));
+    lbshowno->setFont(f);
+    lbshowno->show();
+}
+
+void Form1::Helpme() {
+    if (Showhelp != QStringLiteral("T")) return;
+    lbshowno->hide();
+    lookupFailed_ = false;
+
+    const int p = Jishu + 1;
+    Finded.clear();
+    if (BmHelp == 1) {
+        NameQuery = charAt(Temp, p);
+        FindZi();
+        if (lookupFailed_) return pictureFallback();
+    }
+    if (p > 0 && p < 28) {
+        NameQuery = p <= Temp.size() ? Temp.mid(p - 1, 2) : QString();
+        FindCi();
+        if (lookupFailed_) return pictureFallback();
+    }
+    if (Finded.size() == 2) {
+        Piczi = charAt(Temp, p);
+        if (!loadDecomposition(img_ci1) || !loadDecomposition(img_zi)) return pictureFallback();
+        Piczi = charAt(Temp, p + 1);
+        if (!loadDecomposition(img_ci2)) return pictureFallback();
+        img_ci->show();
+        img_ci2->show();
+        img_zi->show();
+        return;
+    }
+    if (BmHelp == 1) {
+        const QString code = BianmaZi.toUpper();
+        for (int k = 0; k < 4; ++k) {
+            lbbmci[k]->setText(QString());
+            lbbmcizi[k]->setText(letter(code, k));
+            lbbmzi[k]->setText(QString());
+        }
+        lightKeys(code);
+    }
+    Piczi = charAt(Temp, p);
+    img_ci->hide();
+    img_ci2->hide();
+    img_zi->hide();
+    if (!loadDecomposition(img_ci1)) return pictureFallback();
+}
+
+void Form1::FindZi() {
+    if (BmHelp == 0) return;
+    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    if (!result) {
+        lookupFailed_ = true;
+        return;
+    }
+    switch (result->outcome) {
+        case CodeDictionary::Outcome::PlainMiss:
+            BianmaZi.clear();
+            BianmaCi.clear();
+            for (auto* group : {&lbbmcizi, &lbbmci, &lbbmzi})
+                for (QLabel* l : *group) l->setText(QString());
+            return;
+        case CodeDictionary::Outcome::Hit:
+            BianmaZi = result->email;
+            return;
+        case CodeDictionary::Outcome::InexactMiss:
+            platform_.messageBox(this, QStringLiteral("数据库中没有") + NameQuery + QStringLiteral("字"),
+                                 MsgIcon::None, MsgButtons::Ok);
+            BianmaZi.clear();
+            return;
+    }
+}
+
+void Form1::FindCi() {
+    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    if (!result) {
+        lookupFailed_ = true;
+        return;
+    }
+    if (result->outcome == CodeDictionary::Outcome::PlainMiss) return;
+    if (result->outcome == CodeDictionary::Outcome::InexactMiss) {
+        Finded.clear();
+        return;
+    }
+    Finded = NameQuery;
+    if (BmHelp != 1) return;
+    BianmaCi = result->email;
+    if (Finded.size() != 2) return;
+
+    // The word code display.
+    const QString ci = BianmaCi.toUpper();
+    const QString zi = BianmaZi.toUpper();
+    for (int k = 0; k < 4; ++k) {
+        lbbmcizi[k]->setText(QString());
+        lbbmci[k]->setText(letter(ci, k));
+    }
+    lightKeys(ci);
+    for (int k = 0; k < 4; ++k) lbbmzi[k]->setText(letter(zi, k));
+}
+
+}  // namespace ml

@@ -1,0 +1,121 @@
+#include "app.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QTimer>
+#include <cstdio>
+
+#include "content/convert.h"
+#include "platform/qtplatform.h"
+#include "practice/form1.h"
+
+namespace ml {
+
+namespace {
+
+void installFontSubstitutions() {
+    // The window names the faces of the machines it was designed for; these are their nearest
+    // free equivalents.
+    const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
+                              QStringLiteral("Noto Sans CJK SC")};
+    const QStringList kai = {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UMing CN")};
+    QFont::insertSubstitutions(QStringLiteral("宋体"), song);
+    QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), kai);
+    QFont::insertSubstitutions(QStringLiteral("KaiTi"), kai);
+    QFont::insertSubstitutions(QStringLiteral("Arial Black"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+}
+
+void print(FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fputc('\n', to);
+}
+
+}  // namespace
+
+int runApp(int argc, char** argv) {
+    // --convert and --help need no window; look for them before a display is required.
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const bool headless = args.contains(QStringLiteral("--convert")) ||
+                          args.contains(QStringLiteral("--help")) ||
+                          args.contains(QStringLiteral("-h"));
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("molan-tutor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("8.8.18"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("墨岚打字通：五笔字型 86 版打字练习"));
+    parser.addHelpOption();
+    const QCommandLineOption openOpt(QStringLiteral("open"),
+                                     QStringLiteral("启动后直接打开练习文件 FILE（不显示打开对话框）。"),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption convertOpt(
+        QStringLiteral("convert"),
+        QStringLiteral("把纯文本 SOURCE 转换成练习文件 TARGET（代码页 936），不打开窗口。"),
+        QStringLiteral("SOURCE"));
+    const QCommandLineOption homeOpt(QStringLiteral("home"),
+                                     QStringLiteral("以 DIR 作为程序文件夹（默认为程序所在文件夹）。"),
+                                     QStringLiteral("DIR"));
+    parser.addOption(openOpt);
+    parser.addOption(convertOpt);
+    parser.addOption(homeOpt);
+    parser.addPositionalArgument(QStringLiteral("TARGET"), QStringLiteral("--convert 的输出文件"),
+                                 QStringLiteral("[TARGET]"));
+    if (!parser.parse(args)) {
+        print(stderr, parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(convertOpt)) {
+        if (parser.positionalArguments().size() != 1) {
+            print(stderr, QStringLiteral("用法：--convert SOURCE TARGET"));
+            return 2;
+        }
+        QString report;
+        const int rc = runConvertCommand(parser.value(convertOpt),
+                                         parser.positionalArguments().first(), &report);
+        print(rc == 0 ? stdout : stderr, report);
+        return rc;
+    }
+
+    const QString home = QDir::cleanPath(QFileInfo(parser.isSet(homeOpt)
+                                                       ? parser.value(homeOpt)
+                                                       : QCoreApplication::applicationDirPath())
+                                             .absoluteFilePath());
+    if (!QFileInfo(home).isDir()) {
+        print(stderr, QStringLiteral("程序文件夹不存在：") + home);
+        return 2;
+    }
+    installFontSubstitutions();
+    QtPlatform platform;
+    Form1 form(platform, home);
+    form.show();
+    if (!form.startupWarning().isEmpty()) {
+        QTimer::singleShot(0, &form, [&form, &platform] {
+            platform.messageBox(&form, form.startupWarning(), MsgIcon::Exclamation, MsgButtons::Ok);
+        });
+    }
+    if (parser.isSet(openOpt)) {
+        const QString file = QFileInfo(parser.value(openOpt)).absoluteFilePath();
+        QTimer::singleShot(0, &form, [&form, file] {
+            // Exactly the conversion's hand-over: a preset name, no dialog.
+            form.CD1_FileName = QDir::toNativeSeparators(file);
+            form.Image3_Click();
+        });
+    }
+    return app->exec();
+}
+
+}  // namespace ml

@@ -1,0 +1,175 @@
+// The practice text feed: one round puts the next practice line on show.
+#include <QDir>
+#include <QFileInfo>
+
+#include "content/convert.h"
+#include "content/remote.h"
+#include "form1.h"
+#include "platform/programfolder.h"
+#include "practice/rules.h"
+
+namespace ml {
+
+namespace {
+const QChar CR(u'\r');
+
+bool samePath(const QString& a, const QString& b) {
+    return QDir::cleanPath(QDir::fromNativeSeparators(a)) ==
+           QDir::cleanPath(QDir::fromNativeSeparators(b));
+}
+}  // namespace
+
+bool Form1::openReader(const QString& path) {
+    QString why;
+    reader_ = remote_ ? openRemoteText(path, &why) : ItemReader::openFile(path, &why);
+    if (reader_) return true;
+    if (remote_) {
+        platform_.messageBox(this,
+                             CR + QStringLiteral("打开文件失败！") + CR + CR +
+                                 QStringLiteral("请检查 ") + path +
+                                 QStringLiteral(" 文件是否存在。　　　") + CR + CR +
+                                 QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。"),
+                             MsgIcon::Exclamation, MsgButtons::Ok);
+        returnToNoFile();
+        return false;
+    }
+    platform_.messageBox(this,
+                         CR + QStringLiteral("无法打开练习文件 ") + path + CR + CR + why,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
+    returnToNoFile();
+    return false;
+}
+
+void Form1::failReading() {
+    const QString why = reader_ ? reader_->errorString() : QString();
+    const QString path = Fname;
+    reader_.reset();
+    platform_.messageBox(this,
+                         CR + QStringLiteral("练习文件 ") + path + QStringLiteral(" 无法继续读取。") +
+                             CR + CR + why,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
+    returnToNoFile();
+}
+
+void Form1::returnToNoFile() {
+    reader_.reset();
+    if (convOut_) convOut_->cancel();
+    convOut_.reset();
+    progress_.close();
+    Timer1->stop();
+    lbfilename->setText(QStringLiteral("练习文件类型: *.txt"));
+    lblianxi->setEnabled(false);
+    txtInput->setEnabled(false);
+    lblianxi->hide();
+    txtInput->hide();
+    Jishu = 0;
+    Fname.clear();
+    BmHelp = 0;
+    BmHelpAll = 0;
+    hideCodeLabels();
+    Temp.clear();
+    oldInput.clear();
+    txtInput->clear();
+    for (int k = 1; k <= 28; ++k) setCellColor(k, kWhite);
+    UseHelp = 0;
+    Showhelp = QStringLiteral("F");
+    imghidehelp->show();
+    setFocus();
+}
+
+void Form1::writeProgress(qint32 value) {
+    if (progress_.isOpen()) progress_.write(value);
+}
+
+void Form1::Lianxi() {
+    // The end-of-file restart runs the round again; a loop keeps the stack flat.
+    for (bool restarted = false;; restarted = true) {
+        txtInput->clear();
+        txtInput->setFocus();
+        Jishu = 0;
+        Temp.clear();
+        oldInput.clear();
+        txtInput->clear();
+        for (int k = 1; k <= 28; ++k) setCellColor(k, kWhite);
+        if (!reader_) return;
+
+        if (reader_->atEnd()) {
+            reader_.reset();
+            if (!openReader(Fname)) return;
+            JinduNow = 1;
+            lblianxi->setText(Temp);
+            txtInput->clear();
+            txtInput->setFocus();
+            nowLianXiCiShu = 0;
+            if (restarted || reader_->atEnd()) {
+                // A file without any item: stop with the empty line on show instead of
+                // starting over for ever.
+                nowLianXiCiShu = 1;
+                break;
+            }
+            continue;
+        }
+        if (!(nowLianXiCiShu != 0 && nowLianXiCiShu < Lianxicishu)) {
+            QString item;
+            qint64 length = 0;
+            // The format check previews at most 73 characters, so no more are kept.
+            if (!reader_->next(&item, 73, &length)) {
+                failReading();
+                return;
+            }
+            Temp = item;
+            if (length > kLineLength) {
+                if (!formatCheck(length)) return;
+                if (Temp.size() > kLineLength) Temp.truncate(kLineLength);
+            }
+            lblianxi->setText(Temp);
+            nowLianXiCiShu = 0;
+        }
+        Temp = lblianxi->text();
+        nowLianXiCiShu = static_cast<qint16>(nowLianXiCiShu + 1);
+        break;
+    }
+    if (Showhelp == QStringLiteral("T")) Helpme();
+}
+
+bool Form1::formatCheck(qint64 length) {
+    const MsgResult answer = platform_.messageBox(this, formatCheckMessage(Temp, length),
+                                                  MsgIcon::Exclamation, MsgButtons::OkCancel);
+    if (answer != MsgResult::Ok) return true;
+
+    QString target = homePath(QStringLiteral("练习文件/")) + fileNameOf(Fname);
+    while (samePath(target, Fname)) {
+        platform_.messageBox(this, CR + QStringLiteral("文件已经打开，请用新的文件名保存。"),
+                             MsgIcon::Stop, MsgButtons::Ok);
+        CD1_FileName.clear();
+        FileDialogRequest req{CD1_InitDir, CD1_DefaultExt, CD1_Filter, CD1_FileName};
+        target = platform_.saveFileName(this, req);
+        CD1_FileName.clear();
+        if (target.isEmpty()) return true;  // a cancelled dialog declines the conversion
+    }
+
+    // Set up the output before touching the source, so that a folder that cannot be written
+    // leaves the source open where it was.
+    if (convOut_) convOut_->cancel();
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    auto out = std::make_unique<Cp936LineWriter>();
+    QString why;
+    if (!out->open(target, &why)) {
+        platform_.messageBox(this,
+                             CR + QStringLiteral("无法写入 ") + target + CR + CR + why + CR + CR +
+                                 QStringLiteral("格式转换已取消，继续练习原文件。"),
+                             MsgIcon::Exclamation, MsgButtons::Ok);
+        return true;
+    }
+    convOut_ = std::move(out);
+    reader_.reset();
+    if (!openReader(Fname)) return false;
+    Fname = target;
+    const quint64 before = openings_;
+    newmakefile();
+    // The conversion opened the new file with a round of its own; this round carries on only
+    // when that worked.
+    return openings_ != before && reader_ != nullptr;
+}
+
+}  // namespace ml

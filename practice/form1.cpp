@@ -1,0 +1,336 @@
+#include "form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "dialogs/frmabout.h"
+#include "hints/dictionary.h"
+#include "platform/programfolder.h"
+#include "practice/art.h"
+#include "practice/rules.h"
+
+namespace ml {
+
+const QColor Form1::kWhite(0xFF, 0xFF, 0xFF);
+const QColor Form1::kRed(0xFF, 0x00, 0x00);
+
+QColor Form1::rightColor() {
+    // There is no "active window border" colour on every desktop; a soft green reads as "done"
+    // and is clearly apart from white (untyped) and red (wrong).
+    return QColor(0x8C, 0xC8, 0x7E);
+}
+
+void Picture::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit clicked();
+    QLabel::mousePressEvent(e);
+}
+
+void Picture::mouseMoveEvent(QMouseEvent* e) {
+    emit mouseMoved();
+    e->accept();
+}
+
+namespace {
+
+QFont songFont(double pt) {
+    QFont f(QStringLiteral("宋体"));
+    f.setPointSizeF(pt);
+    return f;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geo, const QFont& font,
+                  const QString& text = QString()) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geo);
+    l->setFont(font);
+    l->setAttribute(Qt::WA_TranslucentBackground);
+    return l;
+}
+
+Picture* makePicture(QWidget* parent, const QString& name, const QRect& geo, const QPixmap& pm,
+                     bool stretch = false) {
+    auto* p = new Picture(parent);
+    p->setObjectName(name);
+    p->setGeometry(geo);
+    p->setScaledContents(stretch);
+    if (!pm.isNull()) p->setPixmap(pm);
+    return p;
+}
+
+}  // namespace
+
+Form1::Form1(Platform& platform, const QString& home, QWidget* parent)
+    : QWidget(parent), platform_(platform), home_(home) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("墨岚打字通"));
+    setFixedSize(1018, 736);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    createElements();
+    Form_Load();
+}
+
+Form1::~Form1() {
+    if (about_) delete about_.data();
+}
+
+QString Form1::homePath(const QString& relative) const { return inFolder(home_, relative); }
+
+void Form1::createElements() {
+    const Art art = Art::load(home_);
+    background_ = art.background;
+
+    // Practice panel: cells first, so the line label lies in front of them.
+    const QFont cellFont = songFont(26.25);
+    for (int k = 0; k < 28; ++k) {
+        auto* cell = new QLabel(QStringLiteral("█"), this);
+        cell->setObjectName(QStringLiteral("lb%1").arg(k + 1));
+        cell->setGeometry(96 + 29 * k, 216, 35, 35);
+        cell->setFont(cellFont);
+        cell->setAlignment(Qt::AlignCenter);
+        cell->setAttribute(Qt::WA_TranslucentBackground);
+        lb[k] = cell;
+        setCellColor(k + 1, kWhite);
+    }
+    lblianxi = makeLabel(this, "lblianxi", QRect(98, 219, 857, 33), songFont(21.75));
+    {
+        QPalette p = lblianxi->palette();
+        p.setColor(QPalette::WindowText, Qt::black);
+        lblianxi->setPalette(p);
+    }
+    txtInput = new QLineEdit(this);
+    txtInput->setObjectName(QStringLiteral("txtInput"));
+    txtInput->setGeometry(98, 272, 849, 41);
+    txtInput->setFont(songFont(21.75));
+    txtInput->setMaxLength(28);
+    txtInput->setEnabled(false);
+    txtInput->installEventFilter(this);
+    connect(txtInput, &QLineEdit::textChanged, this, [this] { txtInput_Change(); });
+
+    const QFont figureFont = songFont(12);
+    lbtime = makeLabel(this, "lbtime", QRect(184, 360, 120, 20), figureFont, QStringLiteral("0:00:00"));
+    lbshudu = makeLabel(this, "lbshudu", QRect(360, 360, 120, 20), figureFont, QStringLiteral("0"));
+    lbZql = makeLabel(this, "lbZql", QRect(592, 360, 120, 20), figureFont, QStringLiteral("100%"));
+    lbfilename = makeLabel(this, "lbfilename", QRect(72, 32, 449, 13), songFont(9),
+                           QStringLiteral("练习文件类型: *.txt"));
+
+    // Toolbar: the normal picture lies behind its highlighted twin.
+    Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), art.openLocal);
+    Image3 = makePicture(this, QStringLiteral("Image3"), QRect(736, 29, 86, 23), art.openLocalHi);
+    Image2 = makePicture(this, QStringLiteral("Image2"), QRect(840, 29, 86, 23), art.openRemote);
+    Image4 = makePicture(this, QStringLiteral("Image4"), QRect(840, 29, 86, 23), art.openRemoteHi);
+    imgcmd1 = makePicture(this, QStringLiteral("imgcmd1"), QRect(756, 347, 44, 40), art.cmd[0]);
+    imgcmd11 = makePicture(this, QStringLiteral("imgcmd11"), QRect(756, 347, 44, 40), art.cmdHi[0]);
+    imgcmd2 = makePicture(this, QStringLiteral("imgcmd2"), QRect(812, 347, 44, 40), art.cmd[1]);
+    imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), art.cmdHi[1]);
+    imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), art.cmd[2]);
+    imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), art.cmdHi[2]);
+    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+    imgcmd11->setToolTip(QStringLiteral("功能键与设置"));
+    imgcmd22->setToolTip(QStringLiteral("拆字方法、编码查询"));
+    imgcmd33->setToolTip(QStringLiteral("关于"));
+    for (Picture* p : {Image1, Image2, imgcmd1, imgcmd2, imgcmd3}) p->setMouseTracking(true);
+    connect(Image1, &Picture::mouseMoved, this, [this] { Image1_MouseMove(); });
+    connect(Image2, &Picture::mouseMoved, this, [this] { Image2_MouseMove(); });
+    connect(imgcmd1, &Picture::mouseMoved, this, [this] { imgcmd1_MouseMove(); });
+    connect(imgcmd2, &Picture::mouseMoved, this, [this] { imgcmd2_MouseMove(); });
+    connect(imgcmd3, &Picture::mouseMoved, this, [this] { imgcmd3_MouseMove(); });
+    connect(Image3, &Picture::clicked, this, [this] { Image3_Click(); });
+    connect(Image4, &Picture::clicked, this, [this] { Image4_Click(); });
+    connect(imgcmd11, &Picture::clicked, this, [this] { imgcmd11_Click(); });
+    connect(imgcmd22, &Picture::clicked, this, [this] { imgcmd22_Click(); });
+    connect(imgcmd33, &Picture::clicked, this, [this] { imgcmd33_Click(); });
+
+    // Hint area, created back to front: img_ci1, img_ci, img_ci2, imgbai, lbshowno, the code
+    // labels, img_zi, then the two covers.
+    img_ci1 = makePicture(this, QStringLiteral("img_ci1"), QRect(224, 93, 219, 54), {}, true);
+    whiteCi_ = art.whiteCi;
+    img_ci = makePicture(this, QStringLiteral("img_ci"), QRect(334, 93, 217, 52), art.whiteCi, true);
+    img_ci2 = makePicture(this, QStringLiteral("img_ci2"), QRect(360, 93, 219, 54), {}, true);
+    imgbai = makePicture(this, QStringLiteral("imgbai"), QRect(472, 93, 173, 56), art.whiteBai, true);
+    lbshowno = makeLabel(this, "lbshowno", QRect(232, 93, 57, 56), songFont(42));
+    lbshowno->setAlignment(Qt::AlignCenter);
+    const int ciziX[4] = {243, 299, 355, 411};
+    const int ciX[4] = {243, 299, 379, 435};
+    const int ziX[4] = {635, 691, 747, 800};
+    QFont codeFont(QStringLiteral("Arial Black"));
+    codeFont.setPointSizeF(15.75);
+    codeFont.setWeight(QFont::Black);
+    auto makeCode = [&](const QString& name, int x) {
+        auto* l = new QLabel(QStringLiteral("G"), this);
+        l->setObjectName(name);
+        l->setGeometry(x, 144, 33, 41);
+        l->setFont(codeFont);
+        l->setAlignment(Qt::AlignCenter);
+        l->setAttribute(Qt::WA_TranslucentBackground);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, kRed);
+        l->setPalette(p);
+        l->hide();
+        return l;
+    };
+    for (int i = 0; i < 4; ++i) lbbmcizi[i] = makeCode(QStringLiteral("lbbmcizi%1").arg(i + 1), ciziX[i]);
+    for (int i = 0; i < 4; ++i) lbbmci[i] = makeCode(QStringLiteral("lbbmci%1").arg(i + 1), ciX[i]);
+    for (int i = 0; i < 4; ++i) lbbmzi[i] = makeCode(QStringLiteral("lbbmzi%1").arg(i + 1), ziX[i]);
+    img_zi = makePicture(this, QStringLiteral("img_zi"), QRect(616, 93, 219, 54), {}, true);
+    imghidehelp = makePicture(this, QStringLiteral("imghidehelp"), QRect(80, 87, 855, 73), art.hideHelp);
+    imghelphide = makePicture(this, QStringLiteral("imghelphide"), QRect(80, 87, 855, 73), art.helpHide);
+    connect(imghelphide, &Picture::clicked, this, [this] { imghelphide_Click(); });
+
+    // Key pictures over the cells of the root chart.
+    struct KeyPos { char key; int x, y; };
+    static const KeyPos kKeys[] = {
+        {'q', 216, 448}, {'w', 288, 448}, {'e', 352, 448}, {'r', 424, 448}, {'t', 496, 448},
+        {'y', 568, 448}, {'u', 632, 448}, {'i', 704, 448}, {'o', 768, 448}, {'p', 840, 448},
+        {'a', 256, 556}, {'s', 320, 556}, {'d', 392, 556}, {'f', 464, 556}, {'g', 536, 556},
+        {'h', 600, 556}, {'j', 670, 556}, {'k', 736, 556}, {'l', 808, 560}, {'x', 352, 656},
+        {'c', 424, 656}, {'v', 496, 656}, {'b', 568, 656}, {'n', 632, 656}, {'m', 704, 656}};
+    for (const KeyPos& kp : kKeys) {
+        const int i = kp.key - 'a';
+        keys[i] = makePicture(this, QString(QLatin1Char(kp.key)), QRect(kp.x, kp.y, 29, 29),
+                              art.keys[i]);
+        keys[i]->hide();
+    }
+
+    // The root-zone charts lie outside the client area.
+    const char* chartNames[5] = {"imgg", "imgh", "imgt", "imgy", "imgn"};
+    Picture** charts[5] = {&imgg, &imgh, &imgt, &imgy, &imgn};
+    for (int i = 0; i < 5; ++i) {
+        *charts[i] = makePicture(this, QLatin1String(chartNames[i]), QRect(-2000, 300, 800, 293),
+                                 art.charts[i]);
+        (*charts[i])->hide();
+    }
+    connect(imgg, &Picture::clicked, this, [this] { imgg_Click(); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+}
+
+void Form1::Form_Load() {
+    bool ok = false;
+    if (auto cfg = ItemReader::openFile(homePath(QStringLiteral("config")))) {
+        QString first;
+        if (cfg->next(&first, 256)) {
+            if (auto n = parseNumberField(first)) {
+                Lianxicishu = *n;
+                ok = true;
+            }
+        }
+    }
+    if (ok) {
+        nowLianXiCiShu = 0;
+        if (Lianxicishu < 1 || Lianxicishu > 3) Lianxicishu = 1;  // the file keeps its value
+    } else {
+        Lianxicishu = 1;
+        // A read-only program folder: carry on with the count 1.
+        writeBytesAtomic(homePath(QStringLiteral("config")), configBytes(1));
+    }
+    QDir().mkpath(homePath(QStringLiteral("练习进度")));
+
+    dict_ = std::make_unique<CodeDictionary>();
+    QString dictError;
+    if (!dict_->open(homePath(QStringLiteral("CiKu.mdb")), &dictError)) dictStartupError_ = dictError;
+
+    UseHelp = 0;
+    BmHelp = 0;
+    BmHelpAll = 0;
+    Jishu = 0;
+}
+
+void Form1::setCellColor(int k, const QColor& c) {
+    QLabel* cell = lb[k - 1];
+    QPalette p = cell->palette();
+    if (p.color(QPalette::WindowText) == c) return;
+    p.setColor(QPalette::WindowText, c);
+    cell->setPalette(p);
+}
+
+QColor Form1::cellColor(int k) const { return lb[k - 1]->palette().color(QPalette::WindowText); }
+
+void Form1::hideCodeLabels() {
+    for (auto* group : {&lbbmci, &lbbmcizi, &lbbmzi})
+        for (QLabel* l : *group) l->hide();
+}
+
+void Form1::showCodeLabels() {
+    for (auto* group : {&lbbmci, &lbbmcizi, &lbbmzi})
+        for (QLabel* l : *group) l->show();
+}
+
+void Form1::hideKeys() {
+    for (Picture* k : keys) k->hide();
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!background_.isNull())
+        p.drawPixmap(0, 0, background_);
+    else
+        p.fillRect(rect(), Qt::white);
+}
+
+// ---- Button highlighting ----
+
+void Form1::mouseMoveEvent(QMouseEvent* e) {
+    // Only the window's bare surface hides the highlights; moves over labels change nothing.
+    if (childAt(e->position().toPoint()) == nullptr) Form_MouseMove();
+    QWidget::mouseMoveEvent(e);
+}
+
+void Form1::Form_MouseMove() {
+    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+}
+void Form1::Image1_MouseMove() { Image3->show(); }
+void Form1::Image2_MouseMove() { Image4->show(); }
+void Form1::imgcmd1_MouseMove() {
+    imgcmd11->show();
+    imgcmd22->hide();
+    imgcmd33->hide();
+}
+void Form1::imgcmd2_MouseMove() {
+    imgcmd22->show();
+    imgcmd11->hide();
+    imgcmd33->hide();
+}
+void Form1::imgcmd3_MouseMove() {
+    imgcmd33->show();
+    imgcmd11->hide();
+    imgcmd22->hide();
+}
+
+frmAbout* Form1::about() const { return static_cast<frmAbout*>(about_.data()); }
+
+void Form1::imgcmd33_Click() {
+    if (!about_) about_ = new frmAbout(platform_, home_);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+void Form1::imgg_Click() { imgg->hide(); }
+
+// The settings and lookup dialogs arrive with their own work; until then these do nothing.
+void Form1::imgcmd11_Click() {}
+void Form1::imgcmd22_Click() {}
+
+void Form1::imghelphide_Click() {
+    if (Fname.isEmpty()) return;
+    qint16 key = 112;  // acts exactly as F1
+    txtInput_KeyDown(key, 0);
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+    // Progress is written whenever a line is finished, so nothing needs saving here.
+    imgcmd33_Click();
+    e->accept();
+}
+
+}  // namespace ml

@@ -1,0 +1,98 @@
+// Opening a local practice file and restoring its saved line.
+#include <QDir>
+
+#include "form1.h"
+#include "practice/rules.h"
+
+namespace ml {
+
+namespace {
+const QChar CR(u'\r');
+}
+
+void Form1::Image3_Click() {
+    platform_.playSound(homePath(QStringLiteral("声音/通知.wav")));
+
+    Timer1->stop();
+    Times = 0;
+    Jishu = 0;
+    RightTypes = 0;
+    Types = 0;
+    nowLianXiCiShu = 0;
+    txtInput->clear();
+    lbtime->setText(QStringLiteral("0:00:00"));
+    lbshudu->setText(QStringLiteral("0"));
+    lbZql->setText(QStringLiteral("100%"));
+    oldInput.clear();
+    for (int k = 1; k <= 28; ++k) setCellColor(k, kWhite);
+
+    CD1_InitDir = homePath(QStringLiteral("练习文件"));
+    CD1_DefaultExt = QStringLiteral("*.txt");
+    CD1_Filter = kPracticeFilter;
+    QString chosen = CD1_FileName;
+    if (chosen.isEmpty())
+        chosen = platform_.openFileName(this, {CD1_InitDir, CD1_DefaultExt, CD1_Filter, CD1_FileName});
+    CD1_FileName.clear();
+
+    const QString candidate = chosen.isEmpty() ? Fname : chosen;
+    if (candidate.isEmpty()) return;
+    if (!hasTxtExtension(candidate)) {
+        platform_.messageBox(this, refusedExtensionMessage(candidate), MsgIcon::Exclamation,
+                             MsgButtons::Ok);
+        return;
+    }
+    Fname = candidate;
+    lbfilename->setText(shortenPath(Fname));
+    platform_.playSound(homePath(QStringLiteral("声音/打开文件.wav")));
+
+    progress_.close();
+    if (convOut_) convOut_->cancel();
+    convOut_.reset();
+    reader_.reset();
+
+    Jindu = 1;
+    JinduNow = 1;
+    remote_ = false;
+    if (!openReader(Fname)) return;
+    imghelphide->hide();
+
+    QDir().mkpath(homePath(QStringLiteral("练习进度")));
+    const QString progressPath = homePath(QStringLiteral("练习进度/")) + progressFileName(Fname);
+    QString why;
+    if (progress_.open(progressPath, &why)) {
+        Jindu = progress_.read();
+        if (Jindu == 0) {
+            Jindu = 1;
+            progress_.write(1);
+        }
+    } else {
+        // A read-only program folder: practice still works, it just cannot be resumed later.
+        platform_.messageBox(this,
+                             CR + QStringLiteral("无法写入练习进度文件 ") + progressPath + CR + CR +
+                                 why + CR + CR + QStringLiteral("本次练习的进度将不会保存。"),
+                             MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+
+    if (Jindu > 1) {
+        do {
+            if (reader_->atEnd()) break;
+            if (!reader_->next(nullptr, 0)) {
+                failReading();
+                return;
+            }
+            ++JinduNow;
+        } while (JinduNow != Jindu);
+    }
+
+    lblianxi->setEnabled(true);
+    txtInput->setEnabled(true);
+    lblianxi->show();
+    txtInput->show();
+    Jishu = 0;
+    isLianxi = QStringLiteral("T");
+    ++openings_;
+    Lianxi();
+    Image3->hide();
+}
+
+}  // namespace ml
