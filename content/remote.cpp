@@ -2,7 +2,12 @@
 #include "content/remote.h"
 
 #include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
 
+#include "platform/cp936.h"
 #include "platform/itemreader.h"
 #include "practice/form1.h"
 
@@ -10,14 +15,76 @@ namespace ml {
 
 namespace {
 const QChar CR(u'\r');
-}
+
+// Hands the text of a file saved as UTF-8 or UTF-16 to the item reader as code page 936 bytes, a
+// piece at a time. Text that code page 936 cannot hold ends the data with a read error, after
+// the bytes of everything before it.
+class RecodingDevice : public QIODevice {
+public:
+    RecodingDevice(std::unique_ptr<QFile> file, QStringConverter::Encoding encoding)
+        : file_(std::move(file)), decoder_(encoding) {}
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        while (qint64(ready_.size() - used_) < maxSize && !ended_) pump();
+        const qint64 n = std::min<qint64>(maxSize, ready_.size() - used_);
+        if (n == 0 && failed_) return -1;
+        std::memcpy(data, ready_.constData() + used_, size_t(n));
+        used_ += n;
+        if (used_ == ready_.size()) {
+            ready_.clear();
+            used_ = 0;
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    void pump() {
+        char raw[16 * 1024];
+        const qint64 n = file_->read(raw, sizeof raw);
+        if (n <= 0) {
+            ended_ = true;
+            if (n < 0) fail(file_->errorString());
+            return;
+        }
+        // A broken sequence decodes as U+FFFD, which code page 936 cannot hold either.
+        const QString text = decoder_.decode(QByteArrayView(raw, n));
+        QByteArray bytes;
+        qsizetype bad = -1;
+        if (encodeCp936(text, bytes, &bad)) {
+            ready_ += bytes;
+            return;
+        }
+        if (encodeCp936(QStringView(text).left(bad), bytes)) ready_ += bytes;
+        ended_ = true;
+        fail(QStringLiteral("文件里有 GBK（代码页 936）无法表示的字符。"));
+    }
+    void fail(const QString& why) {
+        failed_ = true;
+        setErrorString(why);
+    }
+
+    std::unique_ptr<QFile> file_;
+    QStringDecoder decoder_;
+    QByteArray ready_;
+    qsizetype used_ = 0;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+}  // namespace
 
 RemoteConfig readRemoteConfig(ItemReader& reader) {
     RemoteConfig cfg;
     QString title, pathItem;
-    // Only the first two items matter; a 10 MB line must not be held whole.
-    if (!reader.next(&title, 4096) || !reader.next(&pathItem, 32768)) {
-        cfg.status = RemoteConfig::Missing;
+    qint64 length = 0;
+    // Only the first two items matter, and only a bounded beginning of each is kept.
+    if (!reader.next(&title, 256) || !reader.next(&pathItem, 5 + kMaxRemotePath, &length)) {
+        const bool broken = reader.error() == ItemReader::Error::BadEncoding ||
+                            reader.error() == ItemReader::Error::Io;
+        cfg.status = broken ? RemoteConfig::Unreadable : RemoteConfig::Missing;
         return cfg;
     }
     const QString prefix = pathItem.left(5);
@@ -27,8 +94,39 @@ RemoteConfig readRemoteConfig(ItemReader& reader) {
         return cfg;
     }
     cfg.status = RemoteConfig::Ok;
-    if (pathItem.size() > 12) cfg.path = pathItem.mid(5);
+    if (length > 5 + kMaxRemotePath) {
+        cfg.tooLong = true;
+        cfg.path = pathItem.mid(5, 120) + QStringLiteral("…");
+    } else if (pathItem.size() > 12) {
+        cfg.path = pathItem.mid(5);
+    }
     return cfg;
+}
+
+std::unique_ptr<ItemReader> openRemoteConfig(const QString& path, QString* error) {
+    auto plain = ItemReader::openFile(path, error);
+    if (!plain) return nullptr;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) return plain;  // the plain reader reports the failure
+    const QByteArray head = file->peek(3);
+    QStringConverter::Encoding encoding;
+    qint64 mark = 0;
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        encoding = QStringConverter::Utf8;
+        mark = 3;
+    } else if (head.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        mark = 2;
+    } else if (head.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        mark = 2;
+    } else {
+        return plain;
+    }
+    file->skip(mark);
+    auto device = std::make_unique<RecodingDevice>(std::move(file), encoding);
+    device->open(QIODevice::ReadOnly);
+    return std::make_unique<ItemReader>(std::move(device));
 }
 
 void Form1::Image4_Click() {
@@ -43,16 +141,24 @@ void Form1::Image4_Click() {
     oldInput.clear();
 
     reader_.reset();
+    if (convOut_) convOut_->cancel();
+    convOut_.reset();
     const QString iniPath = homePath(QStringLiteral("远程内容.ini"));
     RemoteConfig cfg;
-    if (auto ini = ItemReader::openFile(iniPath)) cfg = readRemoteConfig(*ini);
+    if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
 
     auto fail = [this](const QString& text) {
         reader_.reset();
         platform_.messageBox(this, text, MsgIcon::Exclamation, MsgButtons::Ok);
         returnToNoFile();
     };
-    if (cfg.status == RemoteConfig::Missing) {
+    auto openingFailed = [&fail](const QString& path) {
+        fail(CR + QStringLiteral("打开文件失败！") + CR + CR + QStringLiteral("请检查 ") + path +
+             QStringLiteral(" 文件是否存在。　　　") + CR + CR +
+             QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。"));
+    };
+    // A file that exists but cannot be decoded failed while being read: the same message.
+    if (cfg.status == RemoteConfig::Missing || cfg.status == RemoteConfig::Unreadable) {
         return fail(CR + QDir::toNativeSeparators(iniPath) + QStringLiteral(" 文件失踪。") + CR +
                     CR + QStringLiteral("请注意检查发生问题的原因，阅读帮助文件。　　　"));
     }
@@ -63,15 +169,13 @@ void Form1::Image4_Click() {
                     QStringLiteral("请用记事本编辑 ") + QDir::toNativeSeparators(iniPath) + CR +
                     CR + QStringLiteral("确保文件中第二行内容以 “Path= ”　开头。"));
     }
+    // A path line longer than any path names no file; it is not even tried.
+    if (cfg.tooLong) return openingFailed(cfg.path);
     Fname = cfg.path.isEmpty() ? homePath(QStringLiteral("局域网中同步练习说明.txt")) : cfg.path;
     QString why;
     remote_ = true;
     reader_ = openRemoteText(Fname, &why);
-    if (!reader_) {
-        return fail(CR + QStringLiteral("打开文件失败！") + CR + CR + QStringLiteral("请检查 ") +
-                    Fname + QStringLiteral(" 文件是否存在。　　　") + CR + CR +
-                    QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。"));
-    }
+    if (!reader_) return openingFailed(Fname);
     progress_.close();
     lbfilename->setText(Fname);
     CD1_FileName.clear();

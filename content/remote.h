@@ -1,6 +1,7 @@
 #pragma once
 // The classroom's shared practice text: its configuration file and how it is fetched.
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -9,17 +10,53 @@ namespace ml {
 class ItemReader;
 
 struct RemoteConfig {
-    enum Status { Missing, BadPrefix, Ok } status = Missing;
+    // Missing: the file cannot be opened or holds fewer than two items. Unreadable: it exists but
+    // its text cannot be decoded (or reading it failed), so it must not be taken for missing and
+    // overwritten with the defaults.
+    enum Status { Missing, Unreadable, BadPrefix, Ok } status = Missing;
     // The configured path; empty when the help text is to be practised instead.
     QString path;
+    // The path item is longer than any path a system accepts; `path` then holds only its
+    // beginning followed by "…", for messages, and names no file.
+    bool tooLong = false;
 };
 
 // Reads the title item and the path item of "远程内容.ini". The path item must begin with
-// "path=", "Path=" or "PATH=" exactly; a path item of 12 characters or fewer names no file.
+// "path=", "Path=" or "PATH=" exactly (so "Path =" is an error); a path item of 12 characters or
+// fewer names no file. Line ends may be CR LF, CR or LF. At most kMaxRemotePath characters of the
+// path are kept, so a runaway line costs no memory.
 RemoteConfig readRemoteConfig(ItemReader& reader);
+inline constexpr qsizetype kMaxRemotePath = 4096;
 
-// Opens a practice text by a local, mounted or network path (\\server\share\…), reading it once
-// into memory so that a share that drops during practice does not break the current pass.
+// Opens "远程内容.ini" for readRemoteConfig. The file is meant to be in code page 936, but an
+// editor's "UTF-8" or "Unicode" choice saves it with a byte-order mark, and a teacher expects
+// that to work too: a file that starts with EF BB BF is read as UTF-8, one that starts with FF FE
+// or FE FF as UTF-16 (little or big endian), the mark itself not being part of the text. Such
+// text is read piece by piece through code page 936, so a character that code page 936 cannot
+// hold (or a broken sequence) makes the item that reaches it unreadable, as a bad byte in a code
+// page 936 file does. Returns nullptr when the file cannot be opened.
+std::unique_ptr<ItemReader> openRemoteConfig(const QString& path, QString* error = nullptr);
+
+// Opens a practice text by a local, mounted or network path (\\server\share\… or
+// //server/share/…), reading it once into memory so that a share that drops during practice
+// does not break the current pass. Refuses what cannot be a practice text: a folder or device,
+// an empty file, a file over 64 MiB, and bytes that are not code page 936 text.
 std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error);
+
+// True when network paths can be opened in this build (always on Windows; elsewhere only when
+// built with libsmbclient).
+bool networkPathsSupported();
+
+// "\\server\share\dir\file" or "//server/share/dir/file" as an smb:// address, each part
+// percent-encoded (so "?", "@", "%" and the like stay part of the names) except the ":" before a
+// port after the server's name. Empty when the path does not name a server, a share and a file.
+QString smbUrlFor(const QString& networkPath);
+
+// Reads a whole file from a network share as the guest user: no password is asked or stored, and
+// no Kerberos ticket or cached credential is used, so a share that needs a password fails.
+// Refuses a folder and a file over `maxBytes`. Gives up within a few seconds on a host that is
+// slow or does not answer. False with *error set on failure; always false when built without
+// libsmbclient.
+bool fetchFromShare(const QString& networkPath, qint64 maxBytes, QByteArray* bytes, QString* error);
 
 }  // namespace ml

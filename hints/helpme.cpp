@@ -27,7 +27,7 @@ void Form1::lightKeys(const QString& code) {
 
 bool Form1::loadDecomposition(Picture* target) {
     QPixmap pm;
-    if (!pm.load(homePath(QStringLiteral("拆字图/")) + Piczi + QStringLiteral(".gif"))) return false;
+    if (!pm.load(homePath(QStringLiteral("拆字图/") + Piczi + QStringLiteral(".gif")))) return false;
     target->setPixmap(pm);
     return true;
 }
@@ -48,6 +48,9 @@ void Form1::Helpme() {
 
     const int p = Jishu + 1;
     Finded.clear();
+    // Named before the lookups: when the dictionary fails, the fallback shows the character the
+    // learner has to type, not the one of the previous call.
+    Piczi = charAt(Temp, p);
     if (BmHelp == 1) {
         NameQuery = charAt(Temp, p);
         FindZi();

@@ -19,6 +19,8 @@ bool SoundPlayer::openDevice() {
     if (initTried_) return device_ != 0;
     initTried_ = true;
     // Started on first use: most sessions never need audio before the first keystroke.
+    // SDL would otherwise take over SIGINT/SIGTERM and the tutor could no longer be stopped.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     initOk_ = true;
     SDL_AudioSpec want{};

@@ -137,7 +137,7 @@ bool Form1::formatCheck(qint64 length) {
                                                   MsgIcon::Exclamation, MsgButtons::OkCancel);
     if (answer != MsgResult::Ok) return true;
 
-    QString target = homePath(QStringLiteral("练习文件/")) + fileNameOf(Fname);
+    QString target = homePath(QStringLiteral("练习文件/") + fileNameOf(Fname));
     while (samePath(target, Fname)) {
         platform_.messageBox(this, CR + QStringLiteral("文件已经打开，请用新的文件名保存。"),
                              MsgIcon::Stop, MsgButtons::Ok);

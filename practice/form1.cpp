@@ -8,7 +8,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "dialogs/findit.h"
 #include "dialogs/frmabout.h"
+#include "dialogs/readandset.h"
 #include "hints/dictionary.h"
 #include "platform/programfolder.h"
 #include "practice/art.h"
@@ -318,8 +320,22 @@ void Form1::imgcmd33_Click() {
 void Form1::imgg_Click() { imgg->hide(); }
 
 // The settings and lookup dialogs arrive with their own work; until then these do nothing.
-void Form1::imgcmd11_Click() {}
-void Form1::imgcmd22_Click() {}
+void Form1::imgcmd11_Click() {
+    // One settings dialog at a time; a second click brings the open one forward without loading
+    // it again. As a child of this window it never outlives the count it edits.
+    if (!readandset_) readandset_ = new readandset(*this, this);
+    readandset_->show();
+    readandset_->raise();
+    readandset_->activateWindow();
+}
+void Form1::imgcmd22_Click() {
+    // One lookup dialog at a time; a second click brings the open one forward. It is a child of
+    // this window, so it never outlives the dictionary it searches.
+    if (!findit_) findit_ = new findit(platform_, home_, dict_.get(), this);
+    findit_->show();
+    findit_->raise();
+    findit_->activateWindow();
+}
 
 void Form1::imghelphide_Click() {
     if (Fname.isEmpty()) return;

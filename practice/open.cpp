@@ -57,7 +57,7 @@ void Form1::Image3_Click() {
     imghelphide->hide();
 
     QDir().mkpath(homePath(QStringLiteral("练习进度")));
-    const QString progressPath = homePath(QStringLiteral("练习进度/")) + progressFileName(Fname);
+    const QString progressPath = homePath(QStringLiteral("练习进度/") + progressFileName(Fname));
     QString why;
     if (progress_.open(progressPath, &why)) {
         Jindu = progress_.read();

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# End to end: the real executable in a real X server (Xvfb), typed into with xdotool.
+# Opens a practice file with --open, types a full line and a few characters, checks the progress
+# file's bytes and that a screenshot of the window shows something.
+set -euo pipefail
+exe=$1
+work=$2
+
+if [ -z "${ML_E2E_INNER:-}" ]; then
+  export ML_E2E_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
+fi
+
+rm -rf "$work"
+home="$work/home"
+mkdir -p "$home/练习文件" "$home/声音"
+appdir=$(dirname "$exe")
+cp -r "$appdir/声音/." "$home/声音/" 2>/dev/null || true
+[ -f "$appdir/CiKu.mdb" ] && cp "$appdir/CiKu.mdb" "$home/"
+# Two practice lines in code page 936: a full line of 28 characters, then a short one.
+line1="天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏闰余成岁"
+line2="律吕调阳"
+printf '%s\r\n%s\r\n' "$line1" "$line2" | iconv -f UTF-8 -t GBK > "$home/练习文件/e2e.txt"
+
+export SDL_AUDIODRIVER=dummy
+"$exe" --home "$home" --open "$home/练习文件/e2e.txt" > "$work/app.log" 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+win=""
+for _ in $(seq 1 100); do
+  win=$(xdotool search --name "墨岚打字通" 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "window did not appear"; cat "$work/app.log"; exit 1; }
+sleep 1
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+sleep 0.3
+
+progress="$home/练习进度/e2e.SAV"
+expect_bytes() {
+  local want=$1 got=""
+  for _ in $(seq 1 50); do
+    got=$(od -An -tx1 "$progress" 2>/dev/null | tr -d ' \n' || true)
+    [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  echo "progress file holds '$got', expected '$want'"
+  return 1
+}
+expect_bytes 01000000
+
+xdotool type --delay 40 "$line1"
+expect_bytes 02000000
+xdotool type --delay 40 "律吕"
+sleep 1.5
+
+shot="$work/window.png"
+import -window "$win" "$shot"
+sd=$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+echo "screenshot $shot, grey standard deviation $sd"
+awk -v sd="$sd" 'BEGIN { exit !(sd > 0.02) }' || { echo "the screenshot is blank"; exit 1; }
+
+kill $pid
+wait $pid 2>/dev/null || true
+trap - EXIT
+expect_bytes 02000000
+echo "e2e practice: ok"
