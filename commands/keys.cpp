@@ -1,4 +1,5 @@
 // The key handlers of the input box and of the window.
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "commands/vkeys.h"
@@ -12,10 +13,18 @@ const QString F = QStringLiteral("F");
 }  // namespace
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtInput && event->type() == QEvent::InputMethod) {
+        // While the input method composes, its pre-edit text is not part of the box's text.
+        composing_ = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+    }
     if (watched == txtInput && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         qint16 code = virtualKey(ke->key());
         if (code == 0) return false;
+        // During a composition Backspace, Enter, Esc and the cursor keys belong to the input
+        // method (deleting in the composition, committing it, choosing a candidate); only the
+        // function keys are commands then.
+        if (composing_ && (code < vk::F1 || code > vk::F12)) return false;
         txtInput_KeyDown(code, static_cast<qint16>(ke->modifiers() >> 25));
         // A consumed key never reaches the box (a consumed cursor key does not move the caret).
         return code == 0;

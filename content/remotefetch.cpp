@@ -75,6 +75,12 @@ std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error) 
         failWith(error, QStringLiteral("文件是空的。"));
         return nullptr;
     }
+    // NUL never stands in a code page 936 text (it does in pictures, documents and UTF-16 text),
+    // yet decodes without complaint.
+    if (bytes.contains('\0')) {
+        failWith(error, QStringLiteral("它不是文本文件（文件里有二进制数据）。"));
+        return nullptr;
+    }
     if (!isCp936Text(bytes, error)) return nullptr;
     return ItemReader::fromBytes(bytes);
 }

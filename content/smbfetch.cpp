@@ -144,8 +144,8 @@ bool readShare(const std::string& url, qint64 maxBytes, QByteArray* bytes, QStri
             bytes->clear();
             QByteArray chunk(64 * 1024, Qt::Uninitialized);
             for (;;) {
-                const ssize_t n = smbc_getFunctionRead(ctx)(ctx, file, chunk.data(),
-                                                            size_t(chunk.size()));
+                const ssize_t n =
+                    smbc_getFunctionRead(ctx)(ctx, file, chunk.data(), size_t(chunk.size()));
                 if (n < 0) {
                     ok = fail(describe(errno));
                     break;

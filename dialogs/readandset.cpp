@@ -45,7 +45,10 @@ QPixmap drawPicture() {
         const double from = (i - 0.5) * M_PI / kTeeth, to = (i + 0.5) * M_PI / kTeeth;
         const double r = (i % 2 == 0) ? 14.0 : 10.5;
         const QPointF a = c + QPointF(r * std::cos(from), r * std::sin(from));
-        if (i == 0) gear.moveTo(a); else gear.lineTo(a);
+        if (i == 0)
+            gear.moveTo(a);
+        else
+            gear.lineTo(a);
         gear.lineTo(c + QPointF(r * std::cos(to), r * std::sin(to)));
     }
     gear.closeSubpath();
@@ -122,17 +125,21 @@ void readandset::createElements() {
 
     Frame3 = makeFrame(this, "Frame3", QStringLiteral("远程练习设置"), QRect(88, 152, 401, 145));
     Frame3->setToolTip(QStringLiteral("为防学生乱改设置，请到安装目录编辑配置文件。"));
-    makeLabel(Frame3, QStringLiteral("说明：指定局域网中学生机访问统一的远程练习内容。"), 16, 24, 369);
-    makeLabel(Frame3, QStringLiteral("例如：\\\\192.168.0.88\\远程练习内容\\六年级\\语文教材第17课.txt"),
+    makeLabel(Frame3, QStringLiteral("说明：指定局域网中学生机访问统一的远程练习内容。"), 16, 24,
+              369);
+    makeLabel(Frame3,
+              QStringLiteral("例如：\\\\192.168.0.88\\远程练习内容\\六年级\\语文教材第17课.txt"),
               16, 40, 369);
-    makeLabel(Frame3, QStringLiteral("注意：每台机器都需要配置。可以复制设置好的配置文件到学生机上。"),
-              16, 56, 369);
+    makeLabel(Frame3,
+              QStringLiteral("注意：每台机器都需要配置。可以复制设置好的配置文件到学生机上。"), 16,
+              56, 369);
     makeLabel(Frame3, QStringLiteral("Path ="), 16, 83);
     setfilename = new QLineEdit(Frame3);
     setfilename->setObjectName(QStringLiteral("setfilename"));
     setfilename->setGeometry(56, 80, 321, 18);
     setfilename->setEnabled(false);
-    Command2 = makeButton(Frame3, "Command2", QStringLiteral("恢复到默认值"), QRect(216, 104, 97, 25));
+    Command2 =
+        makeButton(Frame3, "Command2", QStringLiteral("恢复到默认值"), QRect(216, 104, 97, 25));
     Command1 = makeButton(Frame3, "Command1", QStringLiteral("修改"), QRect(320, 104, 57, 25));
     Command2->setEnabled(false);
     Command1->setEnabled(false);
@@ -152,9 +159,15 @@ void readandset::createElements() {
     Option2 = option("Option2", QStringLiteral("重复两遍"), 160);
     Option3 = option("Option3", QStringLiteral("重复三遍"), 288);
     // Selecting an option, by the learner or by load, runs its click event.
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
-    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Option2_Click();
+    });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Option3_Click();
+    });
 
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("确定"), QRect(376, 384, 100, 23));
     cmdOK->setDefault(true);
@@ -183,12 +196,13 @@ void readandset::Form_Load() {
 }
 
 void readandset::writeRemoteConfig(const QString& pathLine) {
-    writeLinesCp936(main_.homePath(kRemoteIni),
-                    {QStringLiteral("五笔·键途　远程练习内容配置"), pathLine, QString(),
-                     QStringLiteral("说明：指定局域网中学生机访问统一的远程练习内容。"),
-                     QStringLiteral("例如：\\\\192.168.0.88\\远程练习内容\\六年级\\语文教材第17课.txt"),
-                     QStringLiteral("注意：每台机器都需要配置。可以复制设置好的配置文件到学生机上。"),
-                     QString()});
+    writeLinesCp936(
+        main_.homePath(kRemoteIni),
+        {QStringLiteral("五笔·键途　远程练习内容配置"), pathLine, QString(),
+         QStringLiteral("说明：指定局域网中学生机访问统一的远程练习内容。"),
+         QStringLiteral("例如：\\\\192.168.0.88\\远程练习内容\\六年级\\语文教材第17课.txt"),
+         QStringLiteral("注意：每台机器都需要配置。可以复制设置好的配置文件到学生机上。"),
+         QString()});
 }
 
 void readandset::Command1_Click() {

@@ -1,5 +1,6 @@
 // The practice text feed: one round puts the next practice line on show.
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "content/convert.h"
@@ -17,11 +18,24 @@ bool samePath(const QString& a, const QString& b) {
     return QDir::cleanPath(QDir::fromNativeSeparators(a)) ==
            QDir::cleanPath(QDir::fromNativeSeparators(b));
 }
+
+// A NUL byte never stands in a code page 936 text: the file is a picture, a document, a program
+// or text saved as UTF-16. Such bytes may still decode (NUL and most byte pairs are valid), so
+// without this look the learner would be shown garbage instead of a message.
+bool looksBinary(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;  // the reader reports what is wrong
+    return f.read(ItemReader::kDefaultChunkSize).contains('\0');
+}
 }  // namespace
 
 bool Form1::openReader(const QString& path) {
     QString why;
     reader_ = remote_ ? openRemoteText(path, &why) : ItemReader::openFile(path, &why);
+    if (reader_ && !remote_ && looksBinary(path)) {
+        reader_.reset();
+        why = QStringLiteral("它不是文本文件（文件里有二进制数据，例如图片、文档或程序）。");
+    }
     if (reader_) return true;
     if (remote_) {
         platform_.messageBox(this,

@@ -319,7 +319,6 @@ void Form1::imgcmd33_Click() {
 
 void Form1::imgg_Click() { imgg->hide(); }
 
-// The settings and lookup dialogs arrive with their own work; until then these do nothing.
 void Form1::imgcmd11_Click() {
     // One settings dialog at a time; a second click brings the open one forward without loading
     // it again. As a child of this window it never outlives the count it edits.

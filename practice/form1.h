@@ -190,6 +190,8 @@ private:
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
+    // The input method has a composition open in the input box.
+    bool composing_ = false;
 };
 
 }  // namespace ml

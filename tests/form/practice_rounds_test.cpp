@@ -286,6 +286,8 @@ struct BadFile {
     QByteArray bytes;
 };
 
+void PrintTo(const BadFile& b, std::ostream* os) { *os << b.name; }
+
 class Unreadable : public Rounds, public ::testing::WithParamInterface<BadFile> {};
 
 TEST_P(Unreadable, MessageAndNoFileState) {
@@ -312,7 +314,12 @@ INSTANTIATE_TEST_SUITE_P(
     Files, Unreadable,
     ::testing::Values(BadFile{"invalid", QByteArray("\xD6\xD0\x81\x20\xCE\xC4\r\n", 8)},
                       BadFile{"truncated", QByteArray("\xD6\xD0\xCE\xC4\xD6", 5)},
-                      BadFile{"binary", QByteArray("\x7F" "ELF\x02\x01\x01\x00\x00\x81\x0A\xFE\x20\x00", 15)}),
+                      BadFile{"binary", QByteArray("\x7F" "ELF\x02\x01\x01\x00\x00\x81\x0A\xFE\x20\x00", 15)},
+                      // The head of a PNG picture and UTF-16 text decode without error in code
+                      // page 936; their NUL bytes give them away.
+                      BadFile{"png", QByteArray("\x89PNG\r\n\x1A\n\x00\x00\x00\rIHDR\x00\x00\x00\x01"
+                                                "\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90wS\xDE", 33)},
+                      BadFile{"utf16", QByteArray("\x32\x75\x59\x4E\r\x00\n\x00", 8)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Rounds, BadLineLaterEndsPracticeWithMessage) {

@@ -1,10 +1,11 @@
 // The settings dialog: the repeat count and the remote-content configuration file.
+#include "dialogs/readandset.h"
+
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "dialogs/readandset.h"
 #include "formfixture.h"
 
 namespace {
@@ -61,10 +62,11 @@ TEST_F(Settings, ElementsAndLoad) {
     EXPECT_EQ(d.Cishu, 3);
     QStringList frame2;
     for (QLabel* l : d.Frame2->findChildren<QLabel*>()) frame2 << l->text();
-    EXPECT_EQ(frame2, QStringList({u"F1 - 临时拆字示范开关　　　　　"_s,
-                                   u"F2 - 持续拆字示范开关　　　　　　　F10 - 打开本地练习文件"_s,
-                                   u"F3 - 临时编码提示开关　　　　　　　F11 - 打开远程练习文件"_s,
-                                   u"F4 - 持续编码提示开关　　　　　　　F12 - 练习内容从头开始"_s}));
+    EXPECT_EQ(frame2,
+              QStringList({u"F1 - 临时拆字示范开关　　　　　"_s,
+                           u"F2 - 持续拆字示范开关　　　　　　　F10 - 打开本地练习文件"_s,
+                           u"F3 - 临时编码提示开关　　　　　　　F11 - 打开远程练习文件"_s,
+                           u"F4 - 持续编码提示开关　　　　　　　F12 - 练习内容从头开始"_s}));
 }
 
 TEST_F(Settings, CountSelectsItsOption) {

@@ -1,6 +1,7 @@
 // Opening the classroom's shared practice text named in "远程内容.ini" (the F11 command).
-#include "commands/vkeys.h"
 #include "content/remote.h"
+
+#include "commands/vkeys.h"
 #include "formfixture.h"
 
 namespace {
@@ -25,18 +26,22 @@ protected:
     void setIni(const QByteArray& bytes) { ASSERT_TRUE(writeFile(ini(), bytes)); }
     void setPath(const QString& path) { setIni(gbkLines({kTitle, u"Path="_s + path, {}})); }
 
-    QString lastMessage() const { return p.messages.isEmpty() ? QString() : p.messages.last().text; }
+    QString lastMessage() const {
+        return p.messages.isEmpty() ? QString() : p.messages.last().text;
+    }
     QString configError() const {
         return CR + u"配置文件内容错误！"_s + CR + CR + u"请用记事本编辑 "_s +
-               QDir::toNativeSeparators(ini()) + CR + CR + u"确保文件中第二行内容以 “Path= ”　开头。"_s;
+               QDir::toNativeSeparators(ini()) + CR + CR +
+               u"确保文件中第二行内容以 “Path= ”　开头。"_s;
     }
     QString missingConfig() const {
         return CR + QDir::toNativeSeparators(ini()) + u" 文件失踪。"_s + CR + CR +
                u"请注意检查发生问题的原因，阅读帮助文件。　　　"_s;
     }
     static QString openFailed(const QString& file) {
-        return CR + u"打开文件失败！"_s + CR + CR + u"请检查 "_s + file + u" 文件是否存在。　　　"_s +
-               CR + CR + u"请确保你这台机器能无需密码正常访问局域网中的这个文件。"_s;
+        return CR + u"打开文件失败！"_s + CR + CR + u"请检查 "_s + file +
+               u" 文件是否存在。　　　"_s + CR + CR +
+               u"请确保你这台机器能无需密码正常访问局域网中的这个文件。"_s;
     }
 
     void expectNoFileState() {
@@ -95,8 +100,8 @@ TEST_F(Remote, ConfigurationRules) {
         {"default file", gbkLines({kTitle, u"Path="_s, {}}), Help},
         {"path of 7 characters", gbkLines({kTitle, u"Path=abc.txt"_s}), Help},
         {"path of 8 characters", gbkLines({kTitle, u"Path=abcd.txt"_s}), OpenFailed, u"abcd.txt"_s},
-        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + (kTitle + u"\r\nPath="_s + shared).toUtf8(),
-         Shared},
+        {"UTF-8 with a byte-order mark",
+         "\xEF\xBB\xBF" + (kTitle + u"\r\nPath="_s + shared).toUtf8(), Shared},
         {"UTF-16 with a byte-order mark",
          "\xFF\xFE" + utf16le(kTitle + u"\r\nPath="_s + shared + u"\r\n"_s), Shared},
         {"UTF-8 mark, broken UTF-8 in the path",
@@ -171,14 +176,17 @@ TEST_F(Remote, UnusableConfiguredFileFailsOpening) {
     const QString empty = dir.filePath(u"共享/空.txt"_s);
     writeFile(empty, {});
     const QString binary = dir.filePath(u"共享/图片.txt"_s);
-    writeFile(binary, QByteArray("PK\x03\x04\x81\x7F\x00\x01", 8));
+    writeFile(binary, QByteArray("GIF89a\x81\x7F", 8));
+    const QString utf16 = dir.filePath(u"共享/utf16.txt"_s);
+    writeFile(utf16, QByteArray("l\0e\0s\0s\0o\0n\0\r\0\n\0", 16));
     const QString huge = dir.filePath(u"共享/大.txt"_s);
     {
         QFile f(huge);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_TRUE(f.resize(qint64(1) << 30));  // sparse: costs no disk
     }
-    const QString files[] = {dir.filePath(u"共享/没有这个文件.txt"_s), folder, empty, binary, huge};
+    const QString files[] = {
+        dir.filePath(u"共享/没有这个文件.txt"_s), folder, empty, binary, utf16, huge};
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
         build();
