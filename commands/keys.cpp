@@ -27,7 +27,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (composing_ && (code < vk::F1 || code > vk::F12)) return false;
         txtInput_KeyDown(code, static_cast<qint16>(ke->modifiers() >> 25));
         // A consumed key never reaches the box (a consumed cursor key does not move the caret).
-        return code == 0;
+        if (code == 0) return true;
+        // A command that ended the practice (an open that failed) disabled the box and moved the
+        // focus to the window: the box would ignore the key and let it bubble up to the window's
+        // own handler, which would run F10 or F11 a second time.
+        return !txtInput->isEnabled();
     }
     return QWidget::eventFilter(watched, event);
 }

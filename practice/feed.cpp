@@ -31,7 +31,10 @@ bool looksBinary(const QString& path) {
 
 bool Form1::openReader(const QString& path) {
     QString why;
-    reader_ = remote_ ? openRemoteText(path, &why) : ItemReader::openFile(path, &why);
+    // A network path is fetched like the classroom text even when it is opened as a local
+    // practice file (the open dialog cancelled during remote practice reopens it so).
+    const bool network = path.startsWith(QStringLiteral("\\\\")) || path.startsWith(QStringLiteral("//"));
+    reader_ = remote_ || network ? openRemoteText(path, &why) : ItemReader::openFile(path, &why);
     if (reader_ && !remote_ && looksBinary(path)) {
         reader_.reset();
         why = QStringLiteral("它不是文本文件（文件里有二进制数据，例如图片、文档或程序）。");

@@ -73,7 +73,9 @@ Form1::Form1(Platform& platform, const QString& home, QWidget* parent)
     setWindowTitle(QStringLiteral("墨岚打字通"));
     setFixedSize(1018, 736);
     setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
+    // Keys reach the window before a file is open; a click on its surface must not take the
+    // focus from the input box while practising.
+    setFocusPolicy(Qt::TabFocus);
     createElements();
     Form_Load();
 }

@@ -37,7 +37,8 @@ inline QByteArray gbkLines(const QStringList& lines) {
 
 inline QByteArray le32(qint32 v) {
     QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((static_cast<quint32>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        b[i] = static_cast<char>((static_cast<quint32>(v) >> (8 * i)) & 0xFF);
     return b;
 }
 
@@ -49,9 +50,9 @@ inline QString cjk(int n, char16_t from = u'\u4E00') {
 }
 
 struct FormOptions {
-    bool withConfig = false;        // write "config" before the window loads
-    QByteArray config;              // its bytes
-    bool withDictionary = false;    // copy CiKu.mdb from $ML_APP_DIR
+    bool withConfig = false;      // write "config" before the window loads
+    QByteArray config;            // its bytes
+    bool withDictionary = false;  // copy CiKu.mdb from $ML_APP_DIR
 };
 inline FormOptions withConfig(const QByteArray& bytes) {
     FormOptions o;
@@ -79,7 +80,10 @@ protected:
     ml::Form1& build(const FormOptions& o = {}) {
         if (o.withConfig) writeFile(path(u"config"_s), o.config);
         if (o.withDictionary) {
-            const QString app = qEnvironmentVariable("ML_APP_DIR");
+            // The build's program folder; beside the test program's folder when ctest did not
+            // pass ML_APP_DIR on.
+            QString app = qEnvironmentVariable("ML_APP_DIR");
+            if (app.isEmpty()) app = QCoreApplication::applicationDirPath() + u"/../app"_s;
             QFile::copy(QDir(app).filePath(u"CiKu.mdb"_s), path(u"CiKu.mdb"_s));
         }
         form = std::make_unique<ml::Form1>(p, home);
@@ -88,7 +92,9 @@ protected:
 
     QString path(const QString& relative) const { return QDir(home).filePath(relative); }
     QString practice(const QString& name) const { return path(u"练习文件/"_s + name); }
-    QString progress(const QString& baseName) const { return path(u"练习进度/"_s + baseName + u".SAV"_s); }
+    QString progress(const QString& baseName) const {
+        return path(u"练习进度/"_s + baseName + u".SAV"_s);
+    }
 
     // Writes a practice file of CR LF lines in code page 936 into 练习文件 and returns its path.
     QString makePractice(const QString& name, const QStringList& lines) {

@@ -126,9 +126,10 @@ TEST_F(Open, OtherExtensionsRefusedWithMessage) {
         writeFile(file, gbkLines({u"甲"_s}));
         open(file);
         ASSERT_EQ(p.messages.size(), 1);
-        EXPECT_EQ(p.messages[0].text,
-                  u"\r禁止打开文件！\r\r"_s + file +
-                      u" 不是文本文件（*.TXT）。\r\r不知道你是怎么搞的。在为本软件捉虫吗？\u3000\u3000\u3000"_s);
+        EXPECT_EQ(
+            p.messages[0].text,
+            u"\r禁止打开文件！\r\r"_s + file +
+                u" 不是文本文件（*.TXT）。\r\r不知道你是怎么搞的。在为本软件捉虫吗？\u3000\u3000\u3000"_s);
         EXPECT_EQ(p.messages[0].icon, ml::MsgIcon::Exclamation);
         EXPECT_EQ(p.messages[0].buttons, ml::MsgButtons::Ok);
         EXPECT_TRUE(form->Fname.isEmpty());
@@ -248,7 +249,8 @@ TEST_F(Open, MissingPracticeFileGivesMessageAndNoFileState) {
     build();
     open(practice(u"没有.txt"_s));
     ASSERT_EQ(p.messages.size(), 1);
-    EXPECT_TRUE(p.messages[0].text.contains(practice(u"没有.txt"_s))) << p.messages[0].text.toStdString();
+    EXPECT_TRUE(p.messages[0].text.contains(practice(u"没有.txt"_s)))
+        << p.messages[0].text.toStdString();
     EXPECT_TRUE(form->Fname.isEmpty());
     EXPECT_FALSE(form->readerOpen());
     EXPECT_FALSE(form->txtInput->isEnabled());

@@ -9,14 +9,14 @@ using namespace mltest;
 const QChar CR(u'\r');
 
 QString formatMessage(const QString& p1, const QString& p2, const QString& p3) {
-    return CR + u"你所打开的练习文件格式非 五笔·键途 软件专用格式。\u3000\u3000\u3000"_s + CR + CR + CR +
-           u"内容预览："_s + p1 + CR + CR + p2 + CR + CR + p3 + u"……"_s + CR + CR + CR + CR +
+    return CR + u"你所打开的练习文件格式非 五笔·键途 软件专用格式。\u3000\u3000\u3000"_s + CR + CR +
+           CR + u"内容预览："_s + p1 + CR + CR + p2 + CR + CR + p3 + u"……"_s + CR + CR + CR + CR +
            u"要进行格式转换吗？"_s;
 }
 
 QString doneMessage(const QString& target) {
-    return CR + u"文件转换完毕!"_s + CR + CR + u"新文件保存为 "_s + target + u" 。\u3000\u3000\u3000"_s + CR +
-           CR + CR + u"单击“确定”后进入练习。"_s;
+    return CR + u"文件转换完毕!"_s + CR + CR + u"新文件保存为 "_s + target +
+           u" 。\u3000\u3000\u3000"_s + CR + CR + CR + u"单击“确定”后进入练习。"_s;
 }
 
 class Rounds : public FormFixture {
@@ -87,7 +87,8 @@ TEST_F(Rounds, RoundResetsTypingState) {
 }
 
 TEST_F(Rounds, CommaSplitsFullWidthCommaDoesNot) {
-    const QString file = makePractice(u"a.txt"_s, {u"甲乙,丙丁"_s, u"戊己，庚辛"_s, u""_s, u"壬"_s});
+    const QString file =
+        makePractice(u"a.txt"_s, {u"甲乙,丙丁"_s, u"戊己，庚辛"_s, u""_s, u"壬"_s});
     buildAndOpen(file);
     EXPECT_EQ(rounds(4), QStringList({u"甲乙"_s, u"丙丁"_s, u"戊己，庚辛"_s, u""_s, u"壬"_s}));
 }
@@ -123,7 +124,8 @@ TEST_F(Rounds, EightyCharacterPreviewAndAskingAgain) {
     p.messageAnswers << ml::MsgResult::Cancel << ml::MsgResult::Cancel;
     ml::Form1& f = buildAndOpen(file);
     ASSERT_EQ(p.messages.size(), 1);
-    EXPECT_EQ(p.messages[0].text, formatMessage(item.mid(0, 22), item.mid(22, 27), item.mid(49, 24)));
+    EXPECT_EQ(p.messages[0].text,
+              formatMessage(item.mid(0, 22), item.mid(22, 27), item.mid(49, 24)));
     EXPECT_EQ(line(), item.left(28));
     f.Lianxi();
     EXPECT_EQ(line(), u"中"_s);
@@ -171,6 +173,17 @@ TEST_F(Rounds, AcceptingConvertsIntoPracticeFolder) {
     EXPECT_EQ(line(), item.mid(56));
     f.Lianxi();
     EXPECT_EQ(line(), item.left(28));
+    EXPECT_EQ(p.messages.size(), 2);
+}
+
+TEST_F(Rounds, ConvertedMultipleOf28EndsWithEmptyLine) {
+    const QString item = cjk(56);
+    const QString source = path(u"别处/整.txt"_s);
+    writeFile(source, gbkLines({item}));
+    ml::Form1& f = buildAndOpen(source);
+    EXPECT_EQ(readFile(practice(u"整.txt"_s)), gbkLines({item.left(28), item.mid(28), u""_s}));
+    EXPECT_EQ(rounds(3), QStringList({item.left(28), item.mid(28), u""_s, item.left(28)}));
+    EXPECT_EQ(f.JinduNow, 1);
     EXPECT_EQ(p.messages.size(), 2);
 }
 
@@ -251,7 +264,8 @@ TEST_F(Rounds, ConversionOfUndecodableSourceFailsCleanly) {
     writeFile(source, gbkLines({cjk(40)}) + QByteArray("\xD6\xD0\x81\x20\r\n", 6));
     ml::Form1& f = buildAndOpen(source);
     ASSERT_EQ(p.messages.size(), 2);
-    EXPECT_TRUE(p.messages[1].text.startsWith(CR + u"文件转换失败！"_s)) << p.messages[1].text.toStdString();
+    EXPECT_TRUE(p.messages[1].text.startsWith(CR + u"文件转换失败！"_s))
+        << p.messages[1].text.toStdString();
     EXPECT_FALSE(QFile::exists(practice(u"坏.txt"_s)));
     EXPECT_TRUE(f.Fname.isEmpty());
     EXPECT_FALSE(f.readerOpen());
@@ -314,11 +328,15 @@ INSTANTIATE_TEST_SUITE_P(
     Files, Unreadable,
     ::testing::Values(BadFile{"invalid", QByteArray("\xD6\xD0\x81\x20\xCE\xC4\r\n", 8)},
                       BadFile{"truncated", QByteArray("\xD6\xD0\xCE\xC4\xD6", 5)},
-                      BadFile{"binary", QByteArray("\x7F" "ELF\x02\x01\x01\x00\x00\x81\x0A\xFE\x20\x00", 15)},
+                      BadFile{"binary", QByteArray("\x7F"
+                                                   "ELF\x02\x01\x01\x00\x00\x81\x0A\xFE\x20\x00",
+                                                   15)},
                       // The head of a PNG picture and UTF-16 text decode without error in code
                       // page 936; their NUL bytes give them away.
-                      BadFile{"png", QByteArray("\x89PNG\r\n\x1A\n\x00\x00\x00\rIHDR\x00\x00\x00\x01"
-                                                "\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90wS\xDE", 33)},
+                      BadFile{"png",
+                              QByteArray("\x89PNG\r\n\x1A\n\x00\x00\x00\rIHDR\x00\x00\x00\x01"
+                                         "\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90wS\xDE",
+                                         33)},
                       BadFile{"utf16", QByteArray("\x32\x75\x59\x4E\r\x00\n\x00", 8)}),
     [](const auto& info) { return std::string(info.param.name); });
 

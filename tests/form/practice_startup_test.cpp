@@ -28,9 +28,9 @@ TEST_F(Startup, ConfigTable) {
         bool rewritten;
     };
     const Case cases[] = {
-        {" 3 ", 3, false},     {"3", 3, false},    {"3\r\n", 3, false}, {" 2 \r\n", 2, false},
-        {"1", 1, false},       {"7", 1, false},    {"0", 1, false},     {"-1", 1, false},
-        {"abc", 1, true},      {"", 1, true},      {"x3", 1, true},     {"99999", 1, true},
+        {" 3 ", 3, false}, {"3", 3, false}, {"3\r\n", 3, false}, {" 2 \r\n", 2, false},
+        {"1", 1, false},   {"7", 1, false}, {"0", 1, false},     {"-1", 1, false},
+        {"abc", 1, true},  {"", 1, true},   {"x3", 1, true},     {"99999", 1, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.toStdString());
@@ -63,7 +63,8 @@ TEST_F(Startup, InitialWindow) {
         EXPECT_EQ(f.lb[k - 1]->text(), u"█"_s);
         EXPECT_EQ(f.cellColor(k), ml::Form1::kWhite) << k;
     }
-    for (auto* hi : {f.Image3, f.Image4, f.imgcmd11, f.imgcmd22, f.imgcmd33}) EXPECT_TRUE(hi->isHidden());
+    for (auto* hi : {f.Image3, f.Image4, f.imgcmd11, f.imgcmd22, f.imgcmd33})
+        EXPECT_TRUE(hi->isHidden());
     EXPECT_EQ(f.UseHelp, 0);
     EXPECT_EQ(f.BmHelp, 0);
     EXPECT_EQ(f.BmHelpAll, 0);
@@ -96,6 +97,27 @@ TEST_F(Startup, ClosingShowsAbout) {
     EXPECT_EQ(about->lblTitle->text(), u"墨岚输入法"_s);
     EXPECT_EQ(about->lblVersion->text(), u"版本 8.8.18"_s);
     EXPECT_EQ(about->size(), QSize(459, 303));
+}
+
+TEST_F(Startup, ClosingWhilePractisingThenResuming) {
+    const QStringList lines = {cjk(28), u"第二行"_s};
+    const QString file = practice(u"a.txt"_s);
+    writeFile(file, gbkLines(lines));
+    build();
+    open(file);
+    for (QChar c : lines[0]) form->txtInput->insert(QString(c));
+    ASSERT_EQ(form->lblianxi->text(), u"第二行"_s);
+    EXPECT_TRUE(form->close());
+    ASSERT_NE(form->about(), nullptr);
+    EXPECT_TRUE(form->about()->isVisible());
+    // Nothing more is written at shut-down.
+    EXPECT_EQ(readFile(path(u"练习进度/a.SAV"_s)), le32(2));
+
+    form.reset();
+    build();
+    open(file);
+    EXPECT_EQ(form->lblianxi->text(), u"第二行"_s);
+    EXPECT_EQ(form->JinduNow, 2);
 }
 
 TEST_F(Startup, AboutLinkTurnsRedAndOpensUrl) {
@@ -160,7 +182,8 @@ TEST_F(Startup, HighlightTable) {
         // And from all hidden: only the shown ones appear.
         for (auto* hi : all) hi->hide();
         (f.*c.handler)();
-        for (auto* hi : all) EXPECT_EQ(hi->isHidden(), !c.shown.contains(hi)) << hi->objectName().toStdString();
+        for (auto* hi : all)
+            EXPECT_EQ(hi->isHidden(), !c.shown.contains(hi)) << hi->objectName().toStdString();
     }
 }
 
@@ -168,8 +191,8 @@ TEST_F(Startup, MouseEventsReachTheHandlers) {
     ml::Form1& f = build();
     f.show();
     auto move = [](QWidget* w, QPoint at) {
-        QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
-                      Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(QPointF(at)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(w, &e);
     };
     move(f.Image1, {5, 5});

@@ -260,9 +260,9 @@ TEST_F(Typing, ChangeEndsTemporaryHintsAndCursorCharts) {
 TEST_F(Typing, ClockFiguresAfter65Seconds) {
     ml::Form1& f = buildAndOpen(file);
     const double start = p.now;
-    type(lines[0]);                                   // 28 right
-    type(withWrong(lines[1], {3, 4, 5, 6, 7}));       // 23 right, 5 wrong
-    type(lines[2].left(4));                           // 4 right
+    type(lines[0]);                              // 28 right
+    type(withWrong(lines[1], {3, 4, 5, 6, 7}));  // 23 right, 5 wrong
+    type(lines[2].left(4));                      // 4 right
     ASSERT_EQ(f.Types, 60);
     ASSERT_EQ(f.RightTypes, 55);
     EXPECT_EQ(f.Times, start);
@@ -283,11 +283,8 @@ TEST_F(Typing, ClockTable) {
         const char* speed;
     };
     const Case cases[] = {
-        {0.4, " 0:00:00", "150"},
-        {59.6, " 0:00:00", "1"},
-        {60.6, " 0:01:01", "0"},
-        {3725, " 1:02:05", "0"},
-        {36000, " 10:00:00", "0"},
+        {0.4, " 0:00:00", "150"}, {59.6, " 0:00:00", "1"},   {60.6, " 0:01:01", "0"},
+        {3725, " 1:02:05", "0"},  {36000, " 10:00:00", "0"},
     };
     ml::Form1& f = buildAndOpen(file);
     type(lines[0].left(1));

@@ -1,7 +1,8 @@
 // Pure rules of the practice session (Parts 1.1, 1.4, 1.5): figures, names and checks.
+#include "practice/rules.h"
+
 #include <gtest/gtest.h>
 
-#include "practice/rules.h"
 #include "tests/platform/qtprint.h"
 
 namespace {
@@ -17,9 +18,9 @@ TEST(TimeText, HoursBlankMinutesDownSecondsToNearest) {
     const TimeCase cases[] = {
         {0, " 0:00:00"},
         {65, " 0:01:05"},
-        {59.6, " 0:00:00"},   // minute floored to 0, second rounded to 60 -> 00
+        {59.6, " 0:00:00"},  // minute floored to 0, second rounded to 60 -> 00
         {60.6, " 0:01:01"},
-        {0.5, " 0:00:00"},    // half to even
+        {0.5, " 0:00:00"},  // half to even
         {1.5, " 0:00:02"},
         {2.5, " 0:00:02"},
         {599, " 0:09:59"},
@@ -28,7 +29,8 @@ TEST(TimeText, HoursBlankMinutesDownSecondsToNearest) {
         {10 * 3600, " 10:00:00"},
         {3599.6, " 0:59:00"},  // floor 59 minutes, second 3600 % 60 = 0
     };
-    for (const auto& c : cases) EXPECT_EQ(ml::timeText(c.elapsed), QString::fromUtf8(c.shown)) << c.elapsed;
+    for (const auto& c : cases)
+        EXPECT_EQ(ml::timeText(c.elapsed), QString::fromUtf8(c.shown)) << c.elapsed;
 }
 
 TEST(SpeedText, PerMinuteRoundedDown) {
@@ -46,11 +48,12 @@ TEST(AccuracyText, LastThreeOfSignedTextRoundedDown) {
         const char* shown;
     };
     const Case cases[] = {
-        {55, 60, " 91%"}, {2, 3, " 66%"}, {7, 7, "100%"}, {1, 20, " 5%"},
+        {55, 60, " 91%"}, {2, 3, " 66%"},    {7, 7, "100%"}, {1, 20, " 5%"},
         {0, 4, " 0%"},    {29, 100, " 29%"}, {1, 1, "100%"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ml::accuracyText(c.right, c.types), QString::fromUtf8(c.shown)) << c.right << "/" << c.types;
+        EXPECT_EQ(ml::accuracyText(c.right, c.types), QString::fromUtf8(c.shown))
+            << c.right << "/" << c.types;
 }
 
 TEST(ShortenPath, FullUpTo37Characters) {
@@ -60,7 +63,7 @@ TEST(ShortenPath, FullUpTo37Characters) {
 }
 
 TEST(ShortenPath, LongNameKeepsLast17) {
-    const QString folder = u"C:\\abcdefghi\\"_s;  // 13
+    const QString folder = u"C:\\abcdefghi\\"_s;          // 13
     const QString name = u"abcdefghijklmnopqrstu.txt"_s;  // 25
     ASSERT_EQ(folder.size(), 13);
     ASSERT_EQ(name.size(), 25);
@@ -69,7 +72,7 @@ TEST(ShortenPath, LongNameKeepsLast17) {
 
 TEST(ShortenPath, ShortNameKeptWhole) {
     const QString folder = u"C:\\"_s + QString(34, u'f') + u"\\"_s;  // 37
-    const QString name = u"nineteen_chars1.txt"_s;  // 19
+    const QString name = u"nineteen_chars1.txt"_s;                   // 19
     ASSERT_EQ(name.size(), 19);
     EXPECT_EQ(ml::shortenPath(folder + name), folder + name);
 }
@@ -108,8 +111,9 @@ TEST(ConfigBytes, BlankDigitBlankCrLf) {
 }
 
 TEST(Messages, RefusedExtension) {
-    EXPECT_EQ(ml::refusedExtensionMessage(u"C:\\a.doc"_s),
-              u"\r禁止打开文件！\r\rC:\\a.doc 不是文本文件（*.TXT）。\r\r不知道你是怎么搞的。在为本软件捉虫吗？\u3000\u3000\u3000"_s);
+    EXPECT_EQ(
+        ml::refusedExtensionMessage(u"C:\\a.doc"_s),
+        u"\r禁止打开文件！\r\rC:\\a.doc 不是文本文件（*.TXT）。\r\r不知道你是怎么搞的。在为本软件捉虫吗？\u3000\u3000\u3000"_s);
 }
 
 }  // namespace
