@@ -165,8 +165,7 @@ void lineEditKeystrokes(benchmark::State& state, bool painted) {
     int k = 0;
     for (auto _ : state) {
         edit.insert(QString(line.at(k)));
-        // The window clears its line edit inside the 28th keystroke, so the reset is timed here
-        // too.
+        // The window clears its box inside the 28th keystroke: time the reset here too.
         if (++k == 28) {
             edit.clear();
             k = 0;
@@ -214,7 +213,7 @@ void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
         }
     }
     const int soundsBefore = p.sounds;
-    qint64 lines = 0;
+    qint64 lines = 0, fallbacks = 0;
     for (auto _ : state) {
         if (form.Jishu >= form.Temp.size()) {
             state.SkipWithError("the practice line ran out");
@@ -223,10 +222,11 @@ void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
         const bool last = form.Jishu == 27;
         form.txtInput->insert(QString(form.Temp.at(form.Jishu)));
         if (last) ++lines;
+        if (hints && !form.lbshowno->isHidden()) ++fallbacks;
         if (painted) QCoreApplication::processEvents();
     }
     if (p.sounds != soundsBefore) state.SkipWithError("a keystroke was judged wrong");
-    if (hints && !form.lbshowno->isHidden()) state.SkipWithError("a hint picture did not load");
+    if (fallbacks != 0) state.SkipWithError("a hint fell back to text: a picture did not load");
     state.counters["lines"] = static_cast<double>(lines);
 }
 

@@ -19,7 +19,8 @@ if [ -z "${ML_STARTUP_INNER:-}" ]; then
     command -v "$tool" >/dev/null || { echo "startup.sh needs $tool" >&2; exit 1; }
   done
   export ML_STARTUP_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$tutor" "$minimal"
+  # Server numbers from 170 up: other jobs on the machine start theirs at 99.
+  exec xvfb-run -a -n 170 -s "-screen 0 1280x900x24" bash "$0" "$tutor" "$minimal"
 fi
 
 work=$(mktemp -d)

@@ -1,115 +1,22 @@
 #include "findit.h"
 
-#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTimer>
 
 #include "hints/dictionary.h"
 #include "platform/platform.h"
 #include "platform/programfolder.h"
+#include "tools/art/artlib.h"
 
 namespace ml {
 
-namespace {
-
-// A glyph of `font`, its ink box stretched onto `to`.
-QPainterPath glyphIn(const QFont& font, const QString& text, const QRectF& to) {
-    QPainterPath path;
-    path.addText(0, 0, font, text);
-    const QRectF ink = path.boundingRect();
-    if (ink.isEmpty()) return {};
-    QTransform t;
-    t.translate(to.left(), to.top());
-    t.scale(to.width() / ink.width(), to.height() / ink.height());
-    t.translate(-ink.left(), -ink.top());
-    return t.map(path);
-}
-
-}  // namespace
-
 QPixmap findit::placeholderPicture() {
     // Drawn at twice the element's size; the stretched picture element scales it down smoothly.
-    constexpr int kScale = 2;
-    constexpr int kW = 217 * kScale, kH = 52 * kScale;
-    QPixmap pm(kW, kH);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
-    QFont kai(QStringLiteral("楷体_GB2312"));
-    kai.setPixelSize(200);  // only the outlines are used, stretched onto their boxes
-    QFont letterFont(QStringLiteral("Arial Black"));
-    letterFont.setPixelSize(10 * kScale);
-    letterFont.setWeight(QFont::Black);
-    QFont rootFont(QStringLiteral("楷体_GB2312"));
-    rootFont.setPixelSize(12 * kScale);
-
-    const QColor ink(0x9A, 0x9A, 0x9A);
-    const QColor hot(0xD6, 0x2A, 0x24);
-    const QColor frame(0xE4, 0xDC, 0xCF);
-    const QColor paper(0xFC, 0xF8, 0xF0);
-
-    struct Root {
-        QString name;
-        QString key;
-    };
-    const Root roots[3] = {{QStringLiteral("扌"), QStringLiteral("R")},
-                           {QStringLiteral("斤"), QStringLiteral("R")},
-                           {QStringLiteral("丶"), QStringLiteral("Y")}};
-
-    const double panelW = double(kW) / 3;
-    for (int i = 0; i < 3; ++i) {
-        const QRectF panel(i * panelW + 3 * kScale, 2 * kScale, panelW - 6 * kScale,
-                           kH - 4 * kScale);
-        p.setPen(QPen(frame, kScale));
-        p.setBrush(paper);
-        p.drawRoundedRect(panel, 5 * kScale, 5 * kScale);
-
-        // 拆 is put together from its three roots, so each can be coloured on its own whatever
-        // Kai face the machine substitutes: 扌 on the left, 斤 on the right, and the dot of 斥
-        // running down to the right under 斤's bar.
-        const double g = 31 * kScale;
-        const QRectF box(panel.center().x() - g / 2, panel.top() + 3 * kScale, g, g);
-        auto at = [&box](double l, double t, double w, double h) {
-            return QRectF(box.left() + l * box.width(), box.top() + t * box.height(),
-                          w * box.width(), h * box.height());
-        };
-        const QRectF jinBox = at(0.40, 0.03, 0.60, 0.97);
-        const QPainterPath parts[3] = {
-            glyphIn(kai, roots[0].name, at(0.0, 0.0, 0.42, 1.0)),
-            glyphIn(kai, roots[1].name, jinBox),
-            glyphIn(
-                kai, roots[2].name,
-                QRectF(jinBox.left() + 0.40 * jinBox.width(), jinBox.top() + 0.52 * jinBox.height(),
-                       0.58 * jinBox.width(), 0.22 * jinBox.height())),
-        };
-        for (int k = 0; k < 3; ++k)
-            if (k != i) p.fillPath(parts[k], ink);
-        p.fillPath(parts[i], hot);
-
-        // Under the character: the root and the key it sits on.
-        const QRectF legend(panel.left(), box.bottom() + 1 * kScale, panel.width(),
-                            panel.bottom() - box.bottom() - 2 * kScale);
-        const QFontMetricsF rootMetrics(rootFont), letterMetrics(letterFont);
-        const double gap = 3 * kScale;
-        const double width = rootMetrics.horizontalAdvance(roots[i].name) + gap +
-                             letterMetrics.horizontalAdvance(roots[i].key);
-        const double left = legend.center().x() - width / 2;
-        p.setPen(hot);
-        p.setFont(rootFont);
-        p.drawText(QRectF(left, legend.top(), width, legend.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter, roots[i].name);
-        p.setFont(letterFont);
-        p.drawText(QRectF(left, legend.top(), width, legend.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, roots[i].key);
-    }
-    return pm;
+    return QPixmap::fromImage(
+        art::render(QStringLiteral("findit_placeholder.png"), art::RootTable::builtIn(), 2));
 }
 
 findit::findit(Platform& platform, const QString& home, CodeDictionary* dictionary, QWidget* parent)
@@ -126,7 +33,11 @@ findit::findit(Platform& platform, const QString& home, CodeDictionary* dictiona
     imgfind->setObjectName(QStringLiteral("imgfind"));
     imgfind->setGeometry(88, 64, 217, 52);
     imgfind->setScaledContents(true);
-    imgfind->setPixmap(placeholderPicture());
+    // The program folder's picture, drawn at build time; the same drawing when it is missing.
+    QPixmap picture;
+    if (!picture.load(inFolder(home_, QStringLiteral("图片/findit_placeholder@2x.png"))))
+        picture = placeholderPicture();
+    imgfind->setPixmap(picture);
 
     lbnotfind = new QLabel(QStringLiteral("拆字图未找到"), this);
     lbnotfind->setObjectName(QStringLiteral("lbnotfind"));

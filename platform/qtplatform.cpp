@@ -1,5 +1,6 @@
 #include "qtplatform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -45,11 +46,11 @@ MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, MsgIcon i
     }
     if (buttons == MsgButtons::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
-        box.setButtonText(QMessageBox::Cancel, QStringLiteral("取消"));
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
-        box.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     }
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;

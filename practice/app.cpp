@@ -5,11 +5,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTimer>
 #include <cstdio>
 
 #include "content/convert.h"
 #include "platform/qtplatform.h"
+#include "practice/art.h"
 #include "practice/form1.h"
 
 namespace ml {
@@ -99,6 +103,12 @@ int runApp(int argc, char** argv) {
         return 2;
     }
     installFontSubstitutions();
+    QApplication::setWindowIcon(Art::appIcon(home));
+    // The file dialogs and message boxes speak the learner's language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
     QtPlatform platform;
     Form1 form(platform, home);
     form.show();

@@ -1,7 +1,9 @@
 #pragma once
-// The pictures of the main window. Pictures found in the program folder's "图片" folder are used
-// as they are; anything missing is drawn here, so the window is complete on any installation.
+// The pictures of the main window. The build draws them into the program folder's "图片" folder
+// (tools/art); a picture whose file is missing or unreadable is drawn here with the same code, so
+// the window is complete on any installation.
 
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 #include <array>
@@ -9,7 +11,7 @@
 namespace ml {
 
 struct Art {
-    QPixmap background;  // 1021 × 738
+    QPixmap background;                                        // 1021 × 738
     QPixmap openLocal, openLocalHi, openRemote, openRemoteHi;  // 86 × 23
     std::array<QPixmap, 3> cmd, cmdHi;                         // settings, lookup, about
     QPixmap helpHide, hideHelp;                                // 855 × 73
@@ -17,17 +19,16 @@ struct Art {
     std::array<QPixmap, 25> keys;                              // 29 × 29, a … y
     std::array<QPixmap, 5> charts;                             // 800 × 293: 横 竖 撇 点 折
 
-    static Art load(const QString& home);
-};
+    // `dpr` is the screen's device pixel ratio; by default the highest of the screens. Above 1
+    // the "@2x" files are preferred.
+    static Art load(const QString& home, qreal dpr = 0);
 
-// The Wubi 86 keyboard as the charts show it.
-struct KeyInfo {
-    char key;        // 'a' … 'y'
-    int zone;        // 0 横, 1 竖, 2 撇, 3 点, 4 折
-    QChar name;      // key-name character
-    QChar shortCode; // the character the key alone types
+    // One picture of "图片" by its 1× file name, e.g. "settings.png" (53 × 53) or "about.png"
+    // (64 × 64), with the same preference and fallback.
+    static QPixmap picture(const QString& home, const QString& file, qreal dpr = 0);
+
+    // The application icon, from "图片/icon.png" and "图片/icon_48.png".
+    static QIcon appIcon(const QString& home);
 };
-const std::array<KeyInfo, 25>& wubiKeys();
-QColor zoneColor(int zone);
 
 }  // namespace ml

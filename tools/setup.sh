@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev libgl-dev libicu-dev libsqlite3-dev libsdl2-dev libgif-dev libsmbclient-dev
   # data the build turns into the program folder
   rime-data-wubi rime-data-stroke
+  # the file dialogs and message boxes in Chinese
+  qt6-translations-l10n
   # fonts the window's faces are mapped onto
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core fonts-noto-cjk
 )

@@ -1,0 +1,372 @@
+// The split table behind the decomposition pictures (assets/decomp/splits.tsv): every entry must
+// give, by the Wubi 86 coding rules, the character's full code in Rime's wubi86 table, and its
+// roots' strokes must add up to the character's. Also checks the pictures the build draws.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+
+namespace {
+
+const QString kWubiDict = QStringLiteral("/usr/share/rime-data/wubi86.dict.yaml");
+const QString kStrokeDict = QStringLiteral("/usr/share/rime-data/stroke.dict.yaml");
+
+QString sourceFile(const QString& name) {
+    return QDir(qEnvironmentVariable("ML_SOURCE_DIR")).filePath(name);
+}
+
+bool readLines(const QString& path, const std::function<void(const QString&)>& line) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+    QTextStream in(&f);
+    in.setEncoding(QStringConverter::Utf8);
+    while (!in.atEnd()) line(in.readLine());
+    return true;
+}
+
+// Lines after the "..." that ends a Rime table's header, split at tabs.
+bool readRimeTable(const QString& path, const std::function<void(const QStringList&)>& row) {
+    bool body = false;
+    return readLines(path, [&](const QString& l) {
+        if (l == QStringLiteral("...")) {
+            body = true;
+        } else if (body && !l.isEmpty() && !l.startsWith(u'#')) {
+            row(l.split(u'\t'));
+        }
+    });
+}
+
+bool readTsv(const QString& path, const std::function<void(const QStringList&)>& row) {
+    return readLines(path, [&](const QString& l) {
+        if (!l.isEmpty() && !l.startsWith(u'#')) row(l.split(u'\t'));
+    });
+}
+
+struct Entry {
+    QString character;
+    QStringList roots;
+    QString keys;
+    QString ident;
+    int shape = 0;
+};
+
+// Everything the rules need, read once for all tests.
+struct Tables {
+    QHash<QString, QSet<QString>> fullCodes;  // longest codes of each character
+    QHash<QString, QString> strokes;          // h s p n z, mainland form where both are listed
+    QHash<QString, QString> extraStrokes;     // root shapes the stroke table lacks or lists otherwise
+    QHash<QString, QString> extraKeys;
+    QHash<QString, QString> sharedKeys;  // the shared root table
+    QList<Entry> entries;
+    QString error;
+
+    Tables() {
+        QHash<QString, QSet<QString>> codes;
+        const bool wubi = readRimeTable(kWubiDict, [&](const QStringList& c) {
+            if (c.size() < 2 || c[0].toUcs4().size() != 1) return;
+            const QString& code = c[1];
+            if (code.isEmpty() || code.size() > 4) return;
+            for (QChar k : code)
+                if (k < u'a' || k > u'y') return;  // z codes are a lookup aid, not Wubi codes
+            codes[c[0]].insert(code);
+        });
+        for (auto it = codes.cbegin(); it != codes.cend(); ++it) {
+            qsizetype longest = 0;
+            for (const QString& c : it.value()) longest = qMax(longest, c.size());
+            for (const QString& c : it.value())
+                if (c.size() == longest) fullCodes[it.key()].insert(c);
+        }
+        // The table lists Taiwan's forms, then the mainland forms; the later line wins.
+        const bool stroke = readRimeTable(kStrokeDict, [&](const QStringList& c) {
+            if (c.size() >= 2 && !c[1].isEmpty()) strokes[c[0]] = c[1];
+        });
+        const bool extra = readTsv(sourceFile(QStringLiteral("assets/decomp/extra_roots.tsv")),
+                                   [&](const QStringList& c) {
+                                       if (c.size() < 3) return;
+                                       if (!c[1].isEmpty()) extraKeys[c[0]] = c[1];
+                                       if (!c[2].isEmpty()) extraStrokes[c[0]] = c[2];
+                                   });
+        const bool splits = readTsv(sourceFile(QStringLiteral("assets/decomp/splits.tsv")),
+                                    [&](const QStringList& c) {
+                                        Entry e;
+                                        e.character = c.value(0);
+                                        e.roots = c.value(1).split(u' ', Qt::SkipEmptyParts);
+                                        e.keys = c.value(2);
+                                        e.ident = c.value(3);
+                                        e.shape = c.value(4).toInt();
+                                        entries.append(e);
+                                    });
+        readSharedRoots();
+        if (!wubi || !stroke) error = QStringLiteral("Rime tables missing (rime-data-wubi, rime-data-stroke)");
+        else if (!extra || !splits) error = QStringLiteral("assets/decomp tables missing");
+    }
+
+    // Keys of the roots the shared root table names (its named shapes, "@…", are drawn there).
+    void readSharedRoots() {
+        QFile f(sourceFile(QStringLiteral("assets/roots/wubi86_roots.json")));
+        if (!f.open(QIODevice::ReadOnly)) return;
+        const QJsonArray keys = QJsonDocument::fromJson(f.readAll()).object().value("keys").toArray();
+        for (const QJsonValue& row : keys) {
+            const QString key = row[QStringLiteral("key")].toString().toLower();
+            for (const QJsonValue& r : row[QStringLiteral("roots")].toArray())
+                if (!sharedKeys.contains(r.toString())) sharedKeys.insert(r.toString(), key);
+        }
+    }
+
+    QString rootStrokes(const QString& root) const {
+        static const QHash<QString, QString> single = {{"一", "h"}, {"丨", "s"}, {"丿", "p"},
+                                                      {"丶", "n"}, {"乙", "z"}};
+        if (single.contains(root)) return single[root];
+        if (extraStrokes.contains(root)) return extraStrokes[root];
+        return strokes.value(root);
+    }
+
+    static const Tables& get() {
+        static const Tables t;
+        return t;
+    }
+};
+
+QChar strokeKey(QChar s) {
+    switch (s.unicode()) {
+    case u'h': return u'g';
+    case u's': return u'h';
+    case u'p': return u't';
+    case u'n': return u'y';
+    default: return u'n';
+    }
+}
+
+// Last stroke class x shape (1 left-right, 2 top-bottom, 3 other) -> identification letter.
+QChar identLetter(QChar lastStroke, int shape) {
+    static const QHash<QChar, QString> keys = {{u'h', "gfd"}, {u's', "hjk"}, {u'p', "tre"},
+                                              {u'n', "yui"}, {u'z', "nbv"}};
+    const QString row = keys.value(lastStroke);
+    return shape >= 1 && shape <= row.size() ? row[shape - 1] : QChar();
+}
+
+bool isFrame(const QString& root) {
+    return root == QStringLiteral("辶") || root == QStringLiteral("廴") || root == QStringLiteral("⻌");
+}
+
+// The code the rules give a split; an empty string when they give none.
+QString codeByRules(const Tables& t, const Entry& e, QString* why) {
+    static const QString keyNames = QStringLiteral("王土大木工目日口田山禾白月人金言立水火之已子女又纟");
+    static const QString keyOrder = QStringLiteral("gfdsahjklmtrewqyuiopnbvcx");
+    const QString& ch = e.character;
+    if (e.roots.size() == 1) {
+        if (e.roots[0] != ch) {
+            *why = QStringLiteral("one root that is not the character");
+            return {};
+        }
+        const qsizetype name = keyNames.indexOf(ch);
+        if (name >= 0) return QString(4, keyOrder[name]);
+        const QString k = e.keys;
+        const QString s = t.rootStrokes(ch);
+        if (s.size() == 1) return k + k + QStringLiteral("ll");  // the five single strokes
+        if (s.size() == 2) return k + strokeKey(s[0]) + strokeKey(s[1]);
+        // 戈 and 戋 are read top to bottom: their 丿 is the last stroke.
+        const QChar last = (ch == QStringLiteral("戈") || ch == QStringLiteral("戋")) ? u'p' : s.back();
+        return k + strokeKey(s[0]) + strokeKey(s[1]) + strokeKey(last);
+    }
+    if (e.roots.size() >= 4) return e.keys.left(3) + e.keys.back();
+    // Two or three roots: their keys and the identification letter. The last stroke is that of
+    // the last root, taken inside a closing 辶 or 廴, which also make the shape "other".
+    QStringList body = e.roots;
+    int shape = e.shape;
+    if (isFrame(body.back())) {
+        shape = 3;
+        while (body.size() > 1 && isFrame(body.back())) body.removeLast();
+    }
+    const QString& last = body.back();
+    QChar stroke;
+    if (last == QStringLiteral("力") || last == QStringLiteral("刀") || last == QStringLiteral("九") ||
+        last == QStringLiteral("匕")) {
+        stroke = u'z';  // their long bend counts, whatever the stroke order
+    } else if (last == QStringLiteral("戈") || last == QStringLiteral("戋")) {
+        stroke = u'p';
+    } else {
+        const QString s = t.rootStrokes(last);
+        if (s.isEmpty()) {
+            *why = QStringLiteral("no strokes for ") + last;
+            return {};
+        }
+        stroke = s.back();
+    }
+    if (shape < 1 || shape > 3) {
+        *why = QStringLiteral("no shape");
+        return {};
+    }
+    const QChar ident = identLetter(stroke, shape);
+    if (QString(ident) != e.ident) {
+        *why = QStringLiteral("identification letter %1, table says %2").arg(ident).arg(e.ident);
+        return {};
+    }
+    return e.keys + ident;
+}
+
+TEST(DecompSplits, EveryEntryGivesTheFullCodeAndTheStrokeCount) {
+    const Tables& t = Tables::get();
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    ASSERT_GT(t.entries.size(), 6000);
+
+    QHash<QString, QString> keyOfRoot;  // one root, one key, across the whole table
+    QStringList faults;
+    QSet<QString> seen;
+    for (const Entry& e : t.entries) {
+        const auto fault = [&](const QString& what) {
+            if (faults.size() < 40) faults << e.character + QStringLiteral(": ") + what;
+        };
+        if (seen.contains(e.character)) fault(QStringLiteral("listed twice"));
+        seen.insert(e.character);
+        if (e.keys.size() != e.roots.size()) {
+            fault(QStringLiteral("%1 keys for %2 roots").arg(e.keys.size()).arg(e.roots.size()));
+            continue;
+        }
+        int strokeCount = 0;
+        for (int i = 0; i < e.roots.size(); ++i) {
+            const QString& r = e.roots[i];
+            const QString key = e.keys.mid(i, 1);
+            const QString known = keyOfRoot.value(r);
+            if (!known.isEmpty() && known != key) fault(r + QStringLiteral(" on ") + key + QStringLiteral(" and ") + known);
+            keyOfRoot.insert(r, key);
+            const QString shared = t.sharedKeys.value(r, t.extraKeys.value(r));
+            if (!shared.isEmpty() && shared != key) fault(r + QStringLiteral(" is on ") + shared);
+            const QString s = t.rootStrokes(r);
+            if (s.isEmpty()) fault(QStringLiteral("no strokes for ") + r);
+            strokeCount += static_cast<int>(s.size());
+        }
+        const int expectedStrokes = static_cast<int>(t.strokes.value(e.character).size());
+        if (strokeCount != expectedStrokes)
+            fault(QStringLiteral("%1 strokes in the roots, %2 in the character").arg(strokeCount).arg(expectedStrokes));
+        QString why;
+        const QString code = codeByRules(t, e, &why);
+        if (code.isEmpty()) fault(why);
+        else if (!t.fullCodes.value(e.character).contains(code))
+            fault(QStringLiteral("rules give %1, table has %2")
+                      .arg(code, QStringList(t.fullCodes.value(e.character).values()).join(u',')));
+    }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+}
+
+QStringList gbkHanzi(bool gb2312Only) {
+    QStringList out;
+    auto decoder = QStringDecoder("GBK");
+    if (!decoder.isValid()) return out;
+    for (int b1 = 0x81; b1 <= 0xfe; ++b1)
+        for (int b2 = 0x40; b2 <= 0xfe; ++b2) {
+            if (gb2312Only && (b1 < 0xb0 || b1 > 0xf7 || b2 < 0xa1)) continue;
+            const char bytes[2] = {static_cast<char>(b1), static_cast<char>(b2)};
+            const QString c = decoder.decode(QByteArrayView(bytes, 2));
+            decoder.resetState();
+            if (c.size() == 1 && c[0].unicode() >= 0x4e00 && c[0].unicode() <= 0x9fa5) out << c;
+        }
+    return out;
+}
+
+TEST(DecompSplits, CoversNearlyAllOfGb2312AndMostOfGbk) {
+    const Tables& t = Tables::get();
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    QSet<QString> have;
+    for (const Entry& e : t.entries) have.insert(e.character);
+    const QStringList gb2312 = gbkHanzi(true);
+    const QStringList gbk = gbkHanzi(false);
+    if (gbk.isEmpty()) GTEST_SKIP() << "no GBK converter in this Qt build";
+    EXPECT_EQ(gb2312.size(), 6763);
+    const auto covered = [&](const QStringList& set) {
+        int n = 0;
+        for (const QString& c : set) n += have.contains(c);
+        return n;
+    };
+    // Floors just under what the derivation reaches, so a change that loses splits shows.
+    EXPECT_GE(covered(gb2312), 5900) << "of " << gb2312.size();
+    EXPECT_GE(covered(gbk), 16500) << "of " << gbk.size();
+}
+
+TEST(DecompSplits, HardCharactersSplitTheWubiWay) {
+    // Hand-checked: components the trees split otherwise, interwoven parts, 辶 and 廴 read last,
+    // enclosures read outside first, 戈 whose 丿 comes last.
+    const struct {
+        const char* character;
+        const char* roots;
+    } cases[] = {
+        {"凹", "冂 冂 一"},          {"凸", "丨 一 冂 一"},      {"母", "母框 一 ⺀"},
+        {"臣", "匚 丨 コ 丨"},       {"遵", "丷 西 一 寸 辶"},   {"载", "十 戈 车"},
+        {"戈", "戈"},                {"成", "厂 乙 乙 丶 丿"},   {"我", "丿 扌 乙 丶 丿"},
+        {"末", "一 木"},             {"未", "二 小"},            {"身", "丿 冂 三 丿"},
+        {"鬼", "白 儿 厶"},          {"傅", "亻 一 月 丨 丶 寸"}, {"编", "纟 丶 尸 冂 卄"},
+        {"曹", "一 冂 廿 日"},       {"爽", "大 乂 乂 乂 乂"},   {"国", "囗 王 丶"},
+        {"酉", "西 一"},             {"差", "丷 羊底撇 工"},     {"羊", "丷 羊底"},
+        {"革", "廿 革底"},           {"鞍", "廿 革底 宀 女"},    {"才", "十 丿"},
+        {"不", "一 小"},             {"年", "牛头 丨 十"},       {"失", "牛头 人"},
+        {"气", "牛头 乙"},           {"骨", "骨头 月"},          {"非", "三 刂 三"},
+        {"隹", "亻 隹右"},           {"每", "𠂉 母框 一 ⺀"},    {"登", "癶 一 口 䒑"},
+        {"其", "卄 三 八"},          {"易", "日 勹 𠂆"},         {"专", "二 乙 丶"},
+        {"长", "丿 七 丶"},          {"决", "冫 コ 人"},         {"尊", "丷 西 一 寸"},
+        {"建", "彐 二 丨 廴"},       {"进", "二 刂 辶"},         {"因", "囗 大"},
+        {"区", "匚 乂"},             {"凶", "乂 凵"},            {"画", "一 田 凵"},
+        {"自", "丿 目"},             {"男", "田 力"},            {"伐", "亻 戈"},
+        {"浅", "氵 戋"},             {"了", "了"},               {"王", "王"},
+        {"一", "一"},                {"勿", "勹 𠂆"},            {"舟", "丿 舟身"},
+    };
+    const Tables& t = Tables::get();
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    QHash<QString, QString> table;
+    for (const Entry& e : t.entries) table.insert(e.character, e.roots.join(u' '));
+    for (const auto& c : cases) {
+        const QString ch = QString::fromUtf8(c.character);
+        EXPECT_EQ(table.value(ch).toStdString(), c.roots) << c.character;
+    }
+}
+
+TEST(DecompPictures, DrawnForTheTableWithTheCharacterInTheVisibleLeftPart) {
+    const Tables& t = Tables::get();
+    ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
+    const QDir dir(QDir(qEnvironmentVariable("ML_APP_DIR")).filePath(QStringLiteral("拆字图")));
+    for (const QString& ch : {QStringLiteral("键"), QStringLiteral("国"), QStringLiteral("了")}) {
+        for (int scale : {1, 2}) {
+            const QString name = ch + (scale == 2 ? QStringLiteral("@2x.gif") : QStringLiteral(".gif"));
+            QImage img(dir.filePath(name), "GIF");
+            ASSERT_FALSE(img.isNull()) << name.toStdString();
+            EXPECT_EQ(img.size(), QSize(219 * scale, 54 * scale)) << name.toStdString();
+            // In word mode only the left 110 px show: the character must be drawn there, and
+            // must reach most of the height to be readable.
+            int top = img.height(), bottom = -1, inked = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < 110 * scale; ++x)
+                    if (qGray(img.pixel(x, y)) < 128) {
+                        ++inked;
+                        top = qMin(top, y);
+                        bottom = qMax(bottom, y);
+                    }
+            EXPECT_GT(inked, 60 * scale * scale) << name.toStdString();
+            EXPECT_GT(bottom - top, img.height() * 6 / 10) << name.toStdString();
+        }
+    }
+    // Every entry has its picture; a character without a verified split has none, so the
+    // display falls back to the character itself.
+    int missing = 0;
+    for (const Entry& e : t.entries) missing += !QFile::exists(dir.filePath(e.character + QStringLiteral(".gif")));
+    EXPECT_EQ(missing, 0);
+    QSet<QString> listed;
+    for (const Entry& e : t.entries) listed.insert(e.character);
+    int stale = 0;
+    for (const QString& c : gbkHanzi(false))
+        if (!listed.contains(c)) stale += QFile::exists(dir.filePath(c + QStringLiteral(".gif")));
+    EXPECT_EQ(stale, 0);
+}
+
+}  // namespace

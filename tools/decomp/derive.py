@@ -1,0 +1,655 @@
+#!/usr/bin/env python3
+"""Derives the Wubi 86 split of each GBK character and writes assets/decomp/splits.tsv.
+
+A split is kept only when it is verified: the keys of its roots, read by the Wubi 86 coding
+rules, give the character's full code in Rime's wubi86 table, and the roots' stroke counts add
+up to the character's stroke count in Rime's stroke table. Among verified splits the one with
+the fewest roots wins (Wubi takes the largest roots first).
+
+Component trees come from cjk-decomp and Make Me a Hanzi; where they split a component
+differently from Wubi, the curated overrides in overrides.tsv (beside this script) say how Wubi
+reads it. Standard library only, so it runs anywhere Python 3 does.
+
+    derive.py [--report FILE] [--check CHARS]
+"""
+
+import argparse
+import collections
+import itertools
+import json
+import os
+import re
+import sys
+import unicodedata
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.normpath(os.path.join(HERE, '..', '..'))
+SHARED = os.path.normpath(os.path.join(SOURCE, '..', 'shared', 'data'))
+
+WUBI_DICT = '/usr/share/rime-data/wubi86.dict.yaml'
+STROKE_DICT = '/usr/share/rime-data/stroke.dict.yaml'
+ROOT_TABLE = os.path.join(SOURCE, 'assets', 'roots', 'wubi86_roots.json')
+DECOMP_DIR = os.path.join(SOURCE, 'assets', 'decomp')
+
+# Stroke classes of the stroke table (h s p n z) and the keys Wubi gives them.
+STROKE_KEY = {'h': 'g', 's': 'h', 'p': 't', 'n': 'y', 'z': 'n'}
+# Identification letter: last stroke class x shape (1 left-right, 2 top-bottom, 3 other).
+ID_KEYS = {'h': 'gfd', 's': 'hjk', 'p': 'tre', 'n': 'yui', 'z': 'nbv'}
+SINGLE_STROKES = {'一': 'h', '丨': 's', '丿': 'p', '丶': 'n', '乙': 'z'}
+
+
+# --------------------------------------------------------------------------------------------
+# Code and stroke tables
+
+def load_codes(path=WUBI_DICT):
+    """Character -> set of its full codes (the longest ones; z codes are lookup helpers)."""
+    codes = collections.defaultdict(set)
+    body = False
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if line == '...':
+                body = True
+                continue
+            if not body or not line or line.startswith('#'):
+                continue
+            parts = line.split('\t')
+            if len(parts) < 2 or len(parts[0]) != 1:
+                continue
+            code = parts[1]
+            if not re.fullmatch('[a-y]{1,4}', code):
+                continue
+            codes[parts[0]].add(code)
+    full = {}
+    for ch, cs in codes.items():
+        longest = max(len(c) for c in cs)
+        full[ch] = {c for c in cs if len(c) == longest}
+    return full
+
+
+def load_strokes(path=STROKE_DICT):
+    """Character -> stroke classes. The table lists Taiwan's forms first and then, for many
+    characters, the mainland form; the mainland one is what Wubi's roots are drawn from."""
+    strokes = {}
+    body = False
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if line == '...':
+                body = True
+                continue
+            if not body or not line or line.startswith('#'):
+                continue
+            parts = line.split('\t')
+            if len(parts) >= 2 and len(parts[0]) == 1 and re.fullmatch('[hspnz]+', parts[1]):
+                strokes[parts[0]] = parts[1]  # a later line (mainland) replaces an earlier one
+    return strokes
+
+
+# --------------------------------------------------------------------------------------------
+# Roots
+
+# Working list: the shared root table wins where both name a root; this adds variant forms.
+BUILTIN_ROOTS = {
+    'g': '王 一 五 戋 龶 𤣩',
+    'f': '土 士 二 干 十 寸 雨 ⻗',
+    'd': '大 犬 三 古 石 厂 丆 𠂇 ナ 镸',
+    's': '木 丁 西 覀 ⻃',
+    'a': '工 戈 弋 艹 ⺾ ⺿ 廾 廿 卄 龷 匚 匸 七',
+    'h': '目 丨 亅 卜 ⺊ 上 止 龰 ⺪ 丄',
+    'j': '日 曰 早 虫 刂 ⺜',
+    'k': '口 川',
+    'l': '田 甲 囗 四 皿 罒 ⺲ ⺫ 车 力',
+    'm': '山 由 冂 贝 几 ⺆',
+    't': '禾 竹 ⺮ 丿 彳 夂 攵 𠂉',
+    'r': '白 手 扌 龵 斤 𠂆 𠂒',
+    'e': '月 彡 乃 用 豕 𧰨 𧘇 爫 ⺼',
+    'w': '人 亻 八 𠆢',
+    'q': '金 钅 勹 ⺈ 儿 夕 𠂊 乂 㐅',
+    'y': '言 讠 文 方 广 亠 丶 乀',
+    'u': '立 辛 丷 冫 丬 疒 门 六 䒑',
+    'i': '水 氵 小 ⺌ ⺍ 氺',
+    'o': '火 灬 米',
+    'p': '之 辶 廴 冖 宀 ⻌',
+    'n': '已 己 巳 乙 乛 乚 𠃊 𠃋 𠃌 𠃍 𠄌 ㇉ 尸 心 忄 ⺗ 羽',
+    'b': '子 孑 了 也 耳 卩 ⺋ 阝 ⻏ ⻖ 凵',
+    'v': '女 刀 九 臼 彐 ⺕ 巛',
+    'c': '又 巴 马 厶 龴',
+    'x': '纟 幺 弓 匕',
+}
+KEY_NAMES = dict(zip('gfdsahjklmtrewqyuiopnbvcx', '王土大木工目日口田山禾白月人金言立水火之已子女又纟'))
+
+
+def load_extra_roots(path=os.path.join(DECOMP_DIR, 'extra_roots.tsv')):
+    """Root -> (key or '', strokes, glyph, clip) for shapes the root and stroke tables lack."""
+    extra = {}
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if not line or line.startswith('#'):
+                continue
+            cols = line.split('\t') + [''] * 5
+            extra[cols[0]] = (cols[1], cols[2], cols[3], cols[4])
+    return extra
+
+
+def load_roots():
+    """Root -> key, and the key-name characters.
+
+    The shared root table (assets/roots/wubi86_roots.json) is the authority: its roots and keys
+    win. The working list above still supplies the variant forms the component trees use
+    (⺮, 亅, 乛, …), on the keys where the shared table puts their main form."""
+    roots = {}
+    key_names = {}
+    source = 'builtin'
+    if os.path.exists(ROOT_TABLE):
+        with open(ROOT_TABLE, encoding='utf-8') as f:
+            table = json.load(f)
+        for row in table['keys']:
+            key = row['key'].lower()
+            key_names[row['name']] = key
+            for r in row['roots']:
+                if not r.startswith('@'):  # named shapes: ours are in extra_roots.tsv
+                    roots.setdefault(r, key)
+        source = 'shared'
+    for key, text in BUILTIN_ROOTS.items():
+        for r in text.split():
+            roots.setdefault(r, key)
+    for key, name in KEY_NAMES.items():
+        key_names.setdefault(name, key)
+    return roots, key_names, source
+
+
+# --------------------------------------------------------------------------------------------
+# Component trees
+
+# Structures, by how Wubi reads them: 'a' left to right, 'd' top to bottom, 'o' outside then
+# inside, 'i' inside then outside (凵 below, 辶 廴), 'x' overlapping parts whose interleaving
+# must be tried.
+CJK_OPS = {
+    'a': 'a', 'a/m': 'a', 'a/t': 'a', 'a/s': 'a', 'ra': 'a', 'ra/m': 'a', 'r3a': 'a', 'r4a': 'a',
+    'ba': 'a', 'ba/o': 'a', 'wa': 'a',
+    'd': 'd', 'd/t': 'd', 'd/m': 'd', 'd/s': 'd', 'd/o': 'd', 'rd': 'd', 'rd/m': 'd', 'rd/s': 'd',
+    'rd/t': 'd', 'r3d': 'd', 'r3d/m': 'd', 'r4d': 'd', 'r3tr': 'd', 'r3gw': 'd', 'r4sq': 'd',
+    'bd': 'd', 'bd/t': 'd', 'bd/m': 'd', 'wd': 'd',
+    's': 'o', 'st': 'o', 'stl': 'o', 'str': 'o', 'sl': 'o', 'sr': 'o', 's/t': 'o', 'st/t': 'o',
+    'stl/s': 'o', 'stl/m': 'o', 'sl/s': 'o', 'sl/m': 'o', 'str/o': 'o',
+    'sb': 'i', 'sbr': 'i', 'sbl': 'b', 'sbl/o': 'b', 'sbl/m': 'b',
+    'w': 'x', 'wt': 'x', 'wb': 'x', 'wl': 'x', 'wr': 'x', 'wtl': 'x', 'wtr': 'x', 'wbl': 'x',
+    'wbr': 'x', 'w/t': 'x', 'w/o': 'x', 'wl/t': 'x', 'wt/t': 'x', 'lock': 'x', 'built': 's',
+    'c': 'x', 'r5x': 'x', 'r4dia': 'x',
+}
+REPEAT = {'ra': 2, 'ra/m': 2, 'rd': 2, 'rd/m': 2, 'rd/s': 2, 'rd/t': 2, 'r3a': 3, 'r3d': 3,
+          'r3d/m': 3, 'r3tr': 3, 'r3gw': 3, 'r4sq': 4, 'r4a': 4, 'r4d': 4, 'r5x': 5, 'r4dia': 4}
+IDS_OPS = {'⿰': ('a', 2), '⿱': ('d', 2), '⿲': ('a', 3), '⿳': ('d', 3), '⿴': ('o', 2),
+           '⿵': ('o', 2), '⿶': ('i', 2), '⿷': ('o', 2), '⿸': ('o', 2), '⿹': ('o', 2),
+           '⿺': ('b', 2), '⿻': ('x', 2)}
+SHAPE_OF_OP = {'a': 1, 'd': 2}
+
+# CJK stroke characters as the single-stroke roots Wubi files them under.
+STROKE_CHARS = {}
+for _c in '㇐㇀':
+    STROKE_CHARS[_c] = '一'
+for _c in '㇑㇚':
+    STROKE_CHARS[_c] = '丨'
+for _c in '㇒㇓':
+    STROKE_CHARS[_c] = '丿'
+for _c in '㇔㇏㇝㇃':
+    STROKE_CHARS[_c] = '丶'
+for _c in '㇕㇖㇗㇘㇙㇛㇜㇞㇟㇠㇡㇆㇇㇈㇉㇊㇋㇌㇍㇎㇂㇄㇅':
+    STROKE_CHARS[_c] = '乙'
+
+
+class Trees:
+    """Alternative decompositions of each component: lists of (op, [children])."""
+
+    def __init__(self):
+        self.alts = collections.defaultdict(list)
+        self.mm_strokes = {}
+
+    def add(self, node, op, children):
+        entry = (op, tuple(children))
+        if entry not in self.alts[node] and node not in children:
+            self.alts[node].append(entry)
+
+    def load_cjk(self, path):
+        with open(path, encoding='utf-8') as f:
+            for line in f:
+                m = re.match(r'^([^:]+):([^(]*)\((.*)\)$', line.strip())
+                if not m:
+                    continue
+                node, conf, kids = m.group(1), m.group(2), [k for k in m.group(3).split(',') if k]
+                kids = [STROKE_CHARS.get(k, k) for k in kids]
+                if conf in REPEAT and len(kids) == 1:
+                    kids = kids * REPEAT[conf]
+                op = CJK_OPS.get(conf)
+                if op is None or len(kids) < 2:
+                    continue
+                self.add(node, op, kids)
+
+    def load_mmah(self, path):
+        with open(path, encoding='utf-8') as f:
+            for line in f:
+                entry = json.loads(line)
+                ch, ids = entry['character'], entry.get('decomposition', '')
+                if not ids or ids == '？' or len(ids) == 1:
+                    continue
+                pos = [0]
+                counter = [0]
+
+                def parse():
+                    c = ids[pos[0]]
+                    pos[0] += 1
+                    if c in IDS_OPS:
+                        op, n = IDS_OPS[c]
+                        kids = [parse() for _ in range(n)]
+                        if any(k is None for k in kids):
+                            return None
+                        counter[0] += 1
+                        name = '%s#%d' % (ch, counter[0])
+                        self.add(name, op, kids)
+                        return name
+                    if c == '？':
+                        return None
+                    return STROKE_CHARS.get(c, c)
+
+                try:
+                    top = parse()
+                except IndexError:
+                    continue
+                if top is not None and top != ch:
+                    # the whole character is the top node of its own tree
+                    for op, kids in self.alts.pop(top, []):
+                        self.add(ch, op, kids)
+
+
+# --------------------------------------------------------------------------------------------
+# Overrides: component -> how Wubi reads it, as roots in order, or as a structure.
+
+def load_overrides(path):
+    """Lines: component TAB op TAB parts (space separated). op '=' gives roots in reading order
+    (any component may be named; it is expanded further), other ops are structures."""
+    result = collections.defaultdict(list)
+    if not os.path.exists(path):
+        return result
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if not line or line.startswith('#'):
+                continue
+            cols = line.split('\t')
+            result[cols[0]].append((cols[1], tuple(cols[2].split())))
+    return result
+
+
+# --------------------------------------------------------------------------------------------
+# Search
+
+MAX_CANDS = 48
+
+
+# Variant forms in the trees, drawn as the root Wubi names (same key, same strokes).
+CANONICAL = {'⺆': '冂', '⻌': '辶', '𤣩': '王', '⺾': '艹', '⺿': '艹'}
+
+
+def interleavings(a, b):
+    """All merges of two root sequences that keep the order within each."""
+    n = len(a) + len(b)
+    for pos in itertools.combinations(range(n), len(a)):
+        out, ia, ib = [], 0, 0
+        pset = set(pos)
+        for i in range(n):
+            if i in pset:
+                out.append(a[ia])
+                ia += 1
+            else:
+                out.append(b[ib])
+                ib += 1
+        yield tuple(out)
+
+
+class Splitter:
+    def __init__(self, roots, key_names, strokes, trees, overrides, extra):
+        self.extra = extra
+        for r, (key, _, _, _) in extra.items():
+            if key and r not in roots:
+                roots[r] = key
+        self.roots = roots
+        self.key_names = key_names
+        self.strokes = strokes
+        self.trees = trees
+        self.overrides = overrides
+        self.memo = {}
+        self.by_stroke_index = None
+        self.use_strokes = True
+        self.from_strokes = set()
+
+    def alternatives(self, node):
+        if node in self.overrides:
+            # A curated reading replaces what the trees say.
+            return self.overrides[node]
+        return self.trees.alts.get(node, [])
+
+    def cands(self, node, depth=0):
+        """Root sequences a component can be read as, fewest roots first."""
+        if node in self.memo:
+            return self.memo[node]
+        self.memo[node] = []  # guards against cycles
+        out = []
+        if node in self.roots:
+            out.append((CANONICAL.get(node, node),))
+        if depth < 12:
+            for op, kids in self.alternatives(node):
+                out.extend(self.combine(op, kids, depth))
+        seen = set()
+        uniq = []
+        for c in sorted(out, key=len):
+            if c not in seen:
+                seen.add(c)
+                uniq.append(c)
+        self.memo[node] = uniq[:MAX_CANDS]
+        return self.memo[node]
+
+    def combine(self, op, kids, depth):
+        lists = [self.cands(k, depth + 1) for k in kids]
+        if any(not l for l in lists):
+            return []
+        out = []
+        if op in ('a', 'd', 's', '=', 'o'):
+            orders = [lists]
+        elif op == 'i':
+            orders = [lists[::-1], lists]
+        elif op == 'b':
+            orders = [lists[1:] + lists[:1], lists]
+        else:  # 'x': overlapping parts
+            orders = [lists, lists[::-1]]
+        for ls in orders:
+            for combo in itertools.islice(itertools.product(*ls), 400):
+                out.append(tuple(r for part in combo for r in part))
+        if op == 'x' and len(lists) == 2:
+            for a in lists[0][:8]:
+                for b in lists[1][:8]:
+                    if len(a) + len(b) <= 7:
+                        out.extend(interleavings(a, b))
+        if op == 'o' and len(lists) == 2:
+            # an enclosing part that Wubi splits may carry its first roots before the inside
+            # and its last after (载: 十 戈 车)
+            for a in lists[0][:8]:
+                for b in lists[1][:8]:
+                    for cut in range(1, len(a)):
+                        out.append(a[:cut] + b + a[cut:])
+        return out
+
+    def shapes(self, ch):
+        """Top-level structures of a character: (shape, op, kids)."""
+        out = []
+        for op, kids in self.alternatives(ch):
+            shape = SHAPE_OF_OP.get(op, 3)
+            if op == 'o' and kids[0] in ('𠂇', 'ナ'):
+                shape = 2  # 𠂇 over its part reads as top and bottom (有 DEF, 布 DMHJ)
+            out.append((shape, op, kids))
+        return out
+
+    # -- coding rules --------------------------------------------------------------------
+
+    def root_strokes(self, r):
+        if r in SINGLE_STROKES:
+            return SINGLE_STROKES[r]
+        if r in self.extra and self.extra[r][1]:
+            return self.extra[r][1]
+        return self.strokes.get(r)
+
+    def last_stroke(self, seq):
+        """Stroke class the identification letter reads: the last stroke of the last root,
+        ignoring a closing 辶 or 廴 (they are written last but read as the frame)."""
+        body = list(seq)
+        while len(body) > 1 and body[-1] in ('辶', '廴', '⻌'):
+            body.pop()
+        last = body[-1]
+        if last in ('力', '刀', '九', '匕'):
+            return 'z'  # their long bend counts, whatever the stroke order
+        if last in ('戈', '戋'):
+            return 'p'  # read top to bottom: the 丿 comes last
+        st = self.root_strokes(last)
+        return st[-1] if st else None
+
+    def code_of_root_char(self, ch):
+        """Code of a character that is a root itself."""
+        if ch in self.key_names:
+            k = self.key_names[ch]
+            return k * 4
+        k = self.roots[ch]
+        if ch in SINGLE_STROKES:
+            return k + k + 'll'
+        st = self.root_strokes(ch)
+        if not st:
+            return None
+        if ch in ('戈', '戋'):
+            st = st[:-2] + st[-1] + st[-2]  # the 丿 is read last
+        if len(st) == 1:
+            return k + STROKE_KEY[st[0]] + 'll'
+        if len(st) == 2:
+            return k + STROKE_KEY[st[0]] + STROKE_KEY[st[1]]
+        return k + STROKE_KEY[st[0]] + STROKE_KEY[st[1]] + STROKE_KEY[st[-1]]
+
+    def code_of(self, seq, shape):
+        keys = ''.join(self.roots[r] for r in seq)
+        if len(seq) >= 4:
+            return keys[:3] + keys[-1], None
+        if len(seq) < 2:
+            return None, None
+        ls = self.last_stroke(seq)
+        if ls is None:
+            return None, None
+        if seq[-1] in ('辶', '廴', '⻌'):
+            shape = 3
+        ident = ID_KEYS[ls][shape - 1]
+        return keys + ident, ident
+
+    def stroke_count(self, seq):
+        total = 0
+        for r in seq:
+            st = self.root_strokes(r)
+            if st is None:
+                return None
+            total += len(st)
+        return total
+
+    def by_strokes(self, ch, full, shapes):
+        """Verified splits read straight off the stroke order: runs of strokes that are roots,
+        the fewest roots first. This catches what the trees group differently from Wubi (才 is
+        十 and 丿, not 𠂇 and 丿), but not an enclosure whose closing stroke comes last."""
+        if self.by_stroke_index is None:
+            idx = collections.defaultdict(list)
+            for r in self.roots:
+                st = self.root_strokes(r)
+                if st and r not in CANONICAL:
+                    idx[st].append(r)
+            self.by_stroke_index = idx
+            self.max_root_len = max(len(k) for k in idx)
+        idx = self.by_stroke_index
+        st = self.strokes.get(ch, '')
+        n = len(st)
+        results = []
+        for code in full:
+            # At most four roots: then every root is checked by the code. A fifth or sixth root
+            # read off the strokes would sit in the middle, where the code cannot confirm it, and
+            # a wrong picture teaches a wrong split.
+            for k in range(2, 5):
+                if k > n:
+                    break
+                if (len(code) == 3) != (k == 2) or len(code) < 3:
+                    continue
+                found = []
+
+                def dfs(pos, seq):
+                    if len(found) >= 4:
+                        return
+                    i = len(seq)
+                    if i == k:
+                        if pos == n:
+                            found.append(tuple(seq))
+                        return
+                    remaining = k - i
+                    if n - pos < remaining:
+                        return
+                    for ln in range(1, min(self.max_root_len, n - pos) + 1):
+                        for r in idx.get(st[pos:pos + ln], ()):
+                            key = self.roots[r]
+                            if k >= 4:
+                                if i < 3 and key != code[i]:
+                                    continue
+                                if i == k - 1 and key != code[3]:
+                                    continue
+                            elif key != code[i]:
+                                continue
+                            seq.append(r)
+                            dfs(pos + ln, seq)
+                            seq.pop()
+
+                dfs(0, [])
+                for seq in found:
+                    for sh in shapes:
+                        c, ident = self.code_of(seq, sh)
+                        if c == code:
+                            results.append((seq, sh if ident else 0, ident or ''))
+                            break
+                if results:
+                    break
+        if not results:
+            return None
+        seq, sh, ident = min(results, key=lambda r: len(r[0]))
+        return seq, ''.join(self.roots[r] for r in seq), ident, sh
+
+    def split(self, ch, full):
+        """Best verified split: (roots, keys, ident, shape) or None."""
+        if ch in self.roots:
+            code = self.code_of_root_char(ch)
+            if code in full:
+                return (ch,), self.roots[ch], '', 0
+        n = len(self.strokes.get(ch, ''))
+        best = None
+        for shape, op, kids in self.shapes(ch):
+            for seq in self.combine(op, kids, 0):
+                if len(seq) < 2 or (best and len(seq) >= len(best[0])):
+                    continue
+                if self.stroke_count(seq) != n:
+                    continue
+                shapes = [shape]
+                if len(seq) <= 3 and shape != 3 and any(r in SINGLE_STROKES for r in seq):
+                    shapes.append(3)  # a single stroke joined to a root makes a whole shape
+                for sh in shapes:
+                    code, ident = self.code_of(seq, sh)
+                    if code in full:
+                        best = (seq, ''.join(self.roots[r] for r in seq), ident or '',
+                                sh if ident else 0)
+                        break
+        if best is not None and len(best[0]) > MAX_ROOTS:
+            # A character split into more roots than Wubi ever needs has been taken apart
+            # too far (down to strokes); its middle roots are unchecked by the code.
+            best = None
+        if best is None and self.use_strokes:
+            shapes = sorted({sh for sh, _, _ in self.shapes(ch)}) or [1, 2, 3]
+            if 3 not in shapes:
+                shapes.append(3)
+            best = self.by_strokes(ch, full, shapes)
+            if best:
+                self.from_strokes.add(ch)
+        return best
+
+
+# No verified split needs more; longer ones come from trees taken apart down to strokes.
+MAX_ROOTS = 6
+
+
+def charsets():
+    gb2312, gbk = [], []
+    for b1 in range(0x81, 0xFF):
+        for b2 in range(0x40, 0xFF):
+            try:
+                c = bytes([b1, b2]).decode('gbk')
+            except UnicodeDecodeError:
+                continue
+            if len(c) == 1 and 'CJK' in unicodedata.name(c, ''):
+                gbk.append(c)
+                if 0xB0 <= b1 <= 0xF7 and b2 >= 0xA1:
+                    gb2312.append(c)
+    return gb2312, gbk
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument('--report', help='write the unverified characters and their components here')
+    ap.add_argument('--check', help='print the candidates of these characters')
+    ap.add_argument('--out', default=os.path.join(DECOMP_DIR, 'splits.tsv'))
+    args = ap.parse_args()
+
+    codes = load_codes()
+    strokes = load_strokes()
+    roots, key_names, source = load_roots()
+    trees = Trees()
+    trees.load_cjk(os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt'))
+    trees.load_mmah(os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt'))
+    overrides = load_overrides(os.path.join(HERE, 'overrides.tsv'))
+    sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots())
+
+    if args.check:
+        for ch in args.check:
+            print(ch, sorted(codes.get(ch, [])), strokes.get(ch))
+            for shape, op, kids in sp.shapes(ch):
+                print('  ', op, kids, shape)
+                for seq in sp.combine(op, kids, 0)[:30]:
+                    print('     ', ' '.join(seq), sp.code_of(seq, shape)[0], sp.stroke_count(seq))
+            print('  =>', sp.split(ch, codes.get(ch, set())))
+        return
+
+    gb2312, gbk = charsets()
+    gbset = set(gb2312)
+    rows = []
+    failed = []
+    for ch in gbk:
+        full = codes.get(ch)
+        if not full or ch not in strokes:
+            failed.append(ch)
+            continue
+        best = sp.split(ch, full)
+        if best is None:
+            failed.append(ch)
+            continue
+        rows.append((ch,) + best)
+    ok = {r[0] for r in rows}
+    print('roots: %s table; %d read off the strokes' % (source, len(sp.from_strokes)), file=sys.stderr)
+    print('GB2312 %d/%d  GBK %d/%d' % (sum(1 for c in gb2312 if c in ok), len(gb2312),
+                                       len(ok), len(gbk)), file=sys.stderr)
+    with open(args.out, 'w', encoding='utf-8') as f:
+        f.write('# character\troots\tkeys\tidentification letter\tshape (1 left-right, '
+                '2 top-bottom, 3 other; given with the identification letter)\n')
+        for ch, seq, keys, ident, shape in rows:
+            f.write('%s\t%s\t%s\t%s\t%s\n' % (ch, ' '.join(seq), keys, ident,
+                                              shape if shape else ''))
+    if args.report:
+        comp = collections.Counter()
+        fset = set(failed)
+
+        def blame(node, seen):
+            for op, kids in sp.alternatives(node):
+                for k in set(kids):
+                    if k in seen:
+                        continue
+                    seen.add(k)
+                    if k in fset or (k not in sp.roots and k not in ok):
+                        comp[k] += 1
+                        if not (len(k) == 1 and k in fset):
+                            blame(k, seen)
+
+        for ch in failed:
+            blame(ch, set())
+        with open(args.report, 'w', encoding='utf-8') as f:
+            f.write('failed GB2312: %s\n' % ''.join(c for c in failed if c in gbset))
+            for k, n in comp.most_common(400):
+                f.write('%s\t%d\t%s\t%s\t%s\n' % (k, n, ' '.join(sorted(codes.get(k, []))),
+                                              strokes.get(k, ''), sp.alternatives(k)[:2]))
+
+
+if __name__ == '__main__':
+    main()
