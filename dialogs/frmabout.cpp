@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "platform/platform.h"
+#include "practice/art.h"
 #include "platform/programfolder.h"
 
 namespace ml {
@@ -64,7 +65,8 @@ frmAbout::frmAbout(Platform& platform, const QString& home, QWidget* parent)
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(24, 24, 64, 64);
-    picIcon->setPixmap(drawIcon());
+    const QPixmap art = Art::picture(home_, QStringLiteral("about.png"));
+    picIcon->setPixmap(art.isNull() ? drawIcon() : art);
 
     lblTitle = label("lblTitle", kAppTitle, QRect(112, 24, 320, 32), 24, true);
     lblVersion = label("lblVersion", versionText(), QRect(112, 60, 320, 20), 14);

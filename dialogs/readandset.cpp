@@ -14,6 +14,7 @@
 #include "dialogs/frmabout.h"
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
+#include "practice/art.h"
 #include "practice/form1.h"
 #include "practice/rules.h"
 
@@ -110,7 +111,8 @@ void readandset::createElements() {
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Picture1->setLineWidth(2);
     Picture1->setAlignment(Qt::AlignCenter);
-    Picture1->setPixmap(drawPicture());
+    const QPixmap art = Art::picture(main_.home(), QStringLiteral("settings.png"));
+    Picture1->setPixmap(art.isNull() ? drawPicture() : art);
 
     Label22 = makeLabel(this, QStringLiteral("墨岚打字通"), 88, 16, 112, "Label22");
     lblVersion = makeLabel(this, QString(), 208, 16, 160, "lblVersion");

@@ -1,6 +1,7 @@
 // The hint display: the code, the lit keys and the decomposition pictures of the next character,
 // or of the word that starts there.
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "hints/dictionary.h"
 #include "practice/form1.h"
@@ -26,8 +27,21 @@ void Form1::lightKeys(const QString& code) {
 }
 
 bool Form1::loadDecomposition(Picture* target) {
+    // Decoding dominates the cost of a hint, and a line repeats its characters, so decoded
+    // pictures are kept for the session (a picture changed on disk is seen after a restart).
+    // Only successful loads are kept: a picture added while the tutor runs is found at once.
+    const bool hiDpi = devicePixelRatioF() > 1.0;
+    const QString base = homePath(QStringLiteral("拆字图/") + Piczi);
+    const QString key = base + (hiDpi ? QStringLiteral("@2x") : QString());
     QPixmap pm;
-    if (!pm.load(homePath(QStringLiteral("拆字图/") + Piczi + QStringLiteral(".gif")))) return false;
+    if (!QPixmapCache::find(key, &pm)) {
+        if (hiDpi && pm.load(base + QStringLiteral("@2x.gif"))) {
+            pm.setDevicePixelRatio(2.0);
+        } else if (!pm.load(base + QStringLiteral(".gif"))) {
+            return false;
+        }
+        QPixmapCache::insert(key, pm);
+    }
     target->setPixmap(pm);
     return true;
 }

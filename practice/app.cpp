@@ -103,6 +103,12 @@ int runApp(int argc, char** argv) {
         return 2;
     }
     installFontSubstitutions();
+    {
+        // Dialog texts in a simplified-Chinese face rather than whatever fontconfig falls back to.
+        QFont ui = QApplication::font();
+        ui.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("AR PL UMing CN")});
+        QApplication::setFont(ui);
+    }
     QApplication::setWindowIcon(Art::appIcon(home));
     // The file dialogs and message boxes speak the learner's language.
     QTranslator qtTranslator;

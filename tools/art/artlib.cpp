@@ -257,75 +257,33 @@ QColor mix(const QColor& a, const QColor& b, qreal t) {
         a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
-// Three box blurs approximate a gaussian; each pass runs over premultiplied ARGB.
-void boxBlur(QImage& img, int radius) {
-    if (radius < 1) return;
-    const int w = img.width(), h = img.height();
-    auto pass = [&](bool horizontal) {
-        const int len = horizontal ? w : h;
-        const int lines = horizontal ? h : w;
-        std::vector<quint32> line(len);
-        for (int l = 0; l < lines; ++l) {
-            auto at = [&](int k) -> quint32& {
-                return horizontal ? reinterpret_cast<quint32*>(img.scanLine(l))[k]
-                                  : reinterpret_cast<quint32*>(img.scanLine(k))[l];
-            };
-            for (int k = 0; k < len; ++k) line[k] = at(k);
-            int sum[4] = {0, 0, 0, 0};
-            auto add = [&](int k, int sign) {
-                if (k < 0 || k >= len) return;
-                const quint32 v = line[k];
-                for (int c = 0; c < 4; ++c) sum[c] += sign * int((v >> (8 * c)) & 0xFF);
-            };
-            for (int k = -radius; k <= radius; ++k) add(k, 1);
-            const int div = 2 * radius + 1;
-            for (int k = 0; k < len; ++k) {
-                quint32 v = 0;
-                for (int c = 0; c < 4; ++c)
-                    v |= quint32(std::clamp(sum[c] / div, 0, 255)) << (8 * c);
-                at(k) = v;
-                add(k - radius, -1);
-                add(k + radius + 1, 1);
-            }
-        }
-    };
-    for (int i = 0; i < 3; ++i) {
-        pass(true);
-        pass(false);
-    }
-}
-
-qreal dprOf(const QPainter& p) { return p.device() ? p.device()->devicePixelRatioF() : 1.0; }
-
-// A soft shadow under a rounded rectangle.
+// A soft shadow under a rounded rectangle: stacked translucent outlines, each a little
+// smaller and together darker towards the middle. Cheap enough to draw at start-up when a
+// picture file is missing, and close to a blurred shadow at these sizes.
 void shadow(QPainter& p, const QRectF& r, qreal radius, qreal blur, const QColor& c,
             const QPointF& offset = QPointF(0, 2)) {
-    const qreal dpr = dprOf(p);
-    const int m = int(std::ceil(blur * 2));
-    QImage img(QSize(int((r.width() + 2 * m) * dpr), int((r.height() + 2 * m) * dpr)),
-               QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    {
-        QPainter q(&img);
-        q.setRenderHint(QPainter::Antialiasing);
-        q.scale(dpr, dpr);
-        q.setPen(Qt::NoPen);
-        q.setBrush(c);
-        q.drawRoundedRect(QRectF(m, m, r.width(), r.height()), radius, radius);
+    const int steps = std::max(3, int(std::ceil(blur)));
+    QColor layer = c;
+    layer.setAlphaF(c.alphaF() / steps);
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(layer);
+    for (int i = 0; i < steps; ++i) {
+        const qreal grow = blur * (0.6 - (i + 0.5) / steps * 0.9);
+        const QRectF rr = r.translated(offset).adjusted(-grow, -grow, grow, grow);
+        p.drawRoundedRect(rr, std::max<qreal>(0, radius + grow), std::max<qreal>(0, radius + grow));
     }
-    boxBlur(img, int(blur * dpr / 2));
-    img.setDevicePixelRatio(dpr);
-    p.drawImage(r.topLeft() + offset - QPointF(m, m), img);
+    p.restore();
 }
 
 void card(QPainter& p, const QRectF& r, qreal radius = 10, const QColor& fill = Qt::white) {
-    shadow(p, r, radius, 10, QColor(0x1E, 0x32, 0x50, 34), QPointF(0, 3));
+    shadow(p, r, radius, 7, QColor(0x1E, 0x32, 0x50, 20), QPointF(0, 2));
     p.setPen(QPen(kLine, 1));
     p.setBrush(fill);
     p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
 }
 
-// Text centred on a box, vertically by the ink of CJK glyphs rather than by the line box.
+// One line of text placed in a box.
 void text(QPainter& p, const QRectF& box, const QString& s, const QFont& f, const QColor& c,
           Qt::Alignment align = Qt::AlignCenter) {
     p.setFont(f);
@@ -383,9 +341,11 @@ QList<Cell> keyboardCells() {
                 (row == 2 && k.y > 600))
                 keys << k;
         const int n = int(keys.size());
-        qreal meanPitch = qreal(keys.last().x - keys.first().x) / (n - 1);
+        const qreal meanPitch = qreal(keys.last().x - keys.first().x) / (n - 1);
         const qreal width = meanPitch - kCellGap;
         const qreal inset = 5;  // wished-for distance of the picture from the cell's left edge
+        // Least squares over the pictures' offsets in their cells: widths near the mean, offsets
+        // near the inset. Small gradient steps settle it; the rows have ten keys at most.
         std::vector<qreal> off(n, inset);
         for (int it = 0; it < 4000; ++it) {
             std::vector<qreal> grad(n);
@@ -435,11 +395,10 @@ void drawCell(QPainter& p, const RootTable& t, const Cell& c) {
     const QRectF nameBox(c.disc.right() + 1, c.disc.top() - 2, r.right() - c.disc.right() - 3, 32);
     text(p, nameBox, k->name, font(kKai, 25), mix(zc, Qt::black, 0.3));
 
-    // The other roots, four to a row.
     QStringList roots = k->roots;
     roots.removeAll(k->name);
-    // At most four to a row, the rows as even as possible, in a fixed pitch so that every
-    // cell's roots line up with its neighbours'.
+    // The other roots: at most four to a row, the rows as even as possible, in a fixed pitch
+    // so that every cell's roots line up with its neighbours'.
     const qreal glyph = 14;
     const QRectF area(r.left() + 2, c.disc.bottom() + 1, r.width() - 4,
                       r.bottom() - c.disc.bottom() - 3);
@@ -645,7 +604,7 @@ void drawBackground(QPainter& p, const RootTable& t) {
         for (int k = 0; k < 28; ++k) {
             const bool fifth = (k + 1) % 5 == 0;
             p.setBrush(fifth ? QColor(0xB8, 0xC4, 0xD1) : QColor(0xD4, 0xDC, 0xE5));
-            p.drawEllipse(QPointF(96 + 29 * k + 17.5, 259), fifth ? 1.7 : 1.1, fifth ? 1.7 : 1.1);
+            p.drawEllipse(QPointF(98 + 29 * k + 14.5, 259), fifth ? 1.7 : 1.1, fifth ? 1.7 : 1.1);
         }
     }
 
@@ -715,7 +674,7 @@ void drawBackground(QPainter& p, const RootTable& t) {
         text(p, lit, QStringLiteral("K"), font(kLatin, 12, QFont::Bold), kLitRed);
         text(p, QRectF(116, 664, 220, 18), QStringLiteral("亮起的键"), font(kUi, 12), kText,
              Qt::AlignLeft | Qt::AlignVCenter);
-        text(p, QRectF(116, 683, 220, 18), QStringLiteral("就是下一个字的编码"), font(kUi, 11),
+        text(p, QRectF(116, 683, 220, 18), QStringLiteral("就是下一个字或词的编码"), font(kUi, 11),
              kMuted, Qt::AlignLeft | Qt::AlignVCenter);
     }
     for (const Cell& c : keyboardCells()) drawCell(p, t, c);
