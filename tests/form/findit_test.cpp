@@ -8,33 +8,12 @@
 #include <QPushButton>
 
 #include "formfixture.h"
+#include "testpictures.h"
 #include "hints/dictionary.h"
 
 namespace {
 
 using namespace mltest;
-
-// A 1 × 1 GIF89a whose one pixel has colour `c`: Qt reads GIF but cannot write it.
-QByteArray tinyGif(const QColor& c) {
-    QByteArray b("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
-    b += char(c.red());
-    b += char(c.green());
-    b += char(c.blue());
-    b += QByteArray("\x00\x00\x00\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b",
-                    19);
-    return b;
-}
-
-// PNG bytes, to be stored under a .gif name: the picture is loaded by its content.
-QByteArray png(const QColor& c) {
-    QImage img(4, 4, QImage::Format_RGB32);
-    img.fill(c);
-    QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    img.save(&buf, "PNG");
-    return bytes;
-}
 
 const QColor kZhong(0xC0, 0x10, 0x10);  // 中, a real GIF
 const QColor kGuo(0x10, 0x10, 0xC0);    // 国, PNG content; the others have no picture

@@ -1,4 +1,4 @@
-// Opening a local practice file and its saved progress (Part 1.5).
+// Opening a local practice file and its saved progress.
 #include "formfixture.h"
 #include "practice/rules.h"
 
