@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -16,25 +15,6 @@ namespace ml {
 namespace {
 // The manual lies in the program folder, so the link works in a classroom without internet.
 const QString kManual = QStringLiteral("使用说明.html");
-
-QPixmap drawIcon() {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, 64);
-    g.setColorAt(0, QColor(0x4A, 0x90, 0xE2));
-    g.setColorAt(1, QColor(0x23, 0x5E, 0xB0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(2, 2, 60, 60), 14, 14);
-    p.setPen(Qt::white);
-    QFont f(QStringLiteral("楷体_GB2312"));
-    f.setPixelSize(40);
-    p.setFont(f);
-    p.drawText(QRectF(2, 2, 60, 60), Qt::AlignCenter, QStringLiteral("五"));
-    return pm;
-}
 }  // namespace
 
 QString versionText() {
@@ -65,8 +45,7 @@ frmAbout::frmAbout(Platform& platform, const QString& home, QWidget* parent)
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setGeometry(24, 24, 64, 64);
-    const QPixmap art = Art::picture(home_, QStringLiteral("about.png"));
-    picIcon->setPixmap(art.isNull() ? drawIcon() : art);
+    picIcon->setPixmap(Art::picture(home_, QStringLiteral("about.png")));
 
     lblTitle = label("lblTitle", kAppTitle, QRect(112, 24, 320, 32), 24, true);
     lblVersion = label("lblVersion", versionText(), QRect(112, 60, 320, 20), 14);

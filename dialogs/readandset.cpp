@@ -4,11 +4,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtMath>
 
 #include "content/remote.h"
 #include "dialogs/frmabout.h"
@@ -23,45 +20,6 @@ namespace ml {
 namespace {
 
 const QString kRemoteIni = QStringLiteral("远程内容.ini");
-
-// A keycap with a small gear: keys and settings.
-QPixmap drawPicture() {
-    QPixmap pm(53, 53);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x9A, 0xA5, 0xB1));
-    p.drawRoundedRect(QRectF(2, 4, 49, 47), 9, 9);  // the key's side
-    QLinearGradient top(0, 2, 0, 44);
-    top.setColorAt(0, QColor(0xFD, 0xFE, 0xFF));
-    top.setColorAt(1, QColor(0xDD, 0xE4, 0xEC));
-    p.setBrush(top);
-    p.drawRoundedRect(QRectF(5, 2, 43, 41), 7, 7);
-
-    QPainterPath gear;
-    const QPointF c(26.5, 22.5);
-    constexpr int kTeeth = 8;
-    for (int i = 0; i < kTeeth * 2; ++i) {
-        const double from = (i - 0.5) * M_PI / kTeeth, to = (i + 0.5) * M_PI / kTeeth;
-        const double r = (i % 2 == 0) ? 14.0 : 10.5;
-        const QPointF a = c + QPointF(r * std::cos(from), r * std::sin(from));
-        if (i == 0)
-            gear.moveTo(a);
-        else
-            gear.lineTo(a);
-        gear.lineTo(c + QPointF(r * std::cos(to), r * std::sin(to)));
-    }
-    gear.closeSubpath();
-    gear.addEllipse(c, 4.5, 4.5);
-    gear.setFillRule(Qt::OddEvenFill);
-    QLinearGradient steel(0, 8, 0, 37);
-    steel.setColorAt(0, QColor(0x4A, 0x90, 0xE2));
-    steel.setColorAt(1, QColor(0x23, 0x5E, 0xB0));
-    p.setBrush(steel);
-    p.drawPath(gear);
-    return pm;
-}
 
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, int w = 0,
                   const char* name = nullptr) {
@@ -111,8 +69,8 @@ void readandset::createElements() {
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Picture1->setLineWidth(2);
     Picture1->setAlignment(Qt::AlignCenter);
-    const QPixmap art = Art::picture(main_.home(), QStringLiteral("settings.png"));
-    Picture1->setPixmap(art.isNull() ? drawPicture() : art);
+    // Drawn by the art library when the generated picture is missing.
+    Picture1->setPixmap(Art::picture(main_.home(), QStringLiteral("settings.png")));
 
     Label22 = makeLabel(this, QStringLiteral("墨岚打字通"), 88, 16, 112, "Label22");
     lblVersion = makeLabel(this, QString(), 208, 16, 160, "lblVersion");
