@@ -69,6 +69,7 @@ struct Tables {
     QHash<QString, QString> strokes;          // h s p n z, mainland form where both are listed
     QHash<QString, QString> extraStrokes;     // root shapes the stroke table lacks or lists otherwise
     QHash<QString, QString> extraKeys;
+    QHash<QString, QChar> extraIdentStroke;  // the stroke a root ending a character is read by
     QHash<QString, QString> sharedKeys;  // the shared root table
     QList<Entry> entries;
     QString error;
@@ -98,6 +99,7 @@ struct Tables {
                                        if (c.size() < 3) return;
                                        if (!c[1].isEmpty()) extraKeys[c[0]] = c[1];
                                        if (!c[2].isEmpty()) extraStrokes[c[0]] = c[2];
+                                       if (c.size() > 5 && c[5].size() == 1) extraIdentStroke[c[0]] = c[5][0];
                                    });
         const bool splits = readTsv(sourceFile(QStringLiteral("assets/decomp/splits.tsv")),
                                     [&](const QStringList& c) {
@@ -198,6 +200,8 @@ QString codeByRules(const Tables& t, const Entry& e, QString* why) {
         stroke = u'z';  // their long bend counts, whatever the stroke order
     } else if (last == QStringLiteral("戈") || last == QStringLiteral("戋")) {
         stroke = u'p';
+    } else if (t.extraIdentStroke.contains(last)) {
+        stroke = t.extraIdentStroke[last];  // 龙's bend, not its dot
     } else {
         const QString s = t.rootStrokes(last);
         if (s.isEmpty()) {
@@ -292,8 +296,8 @@ TEST(DecompSplits, CoversNearlyAllOfGb2312AndMostOfGbk) {
         return n;
     };
     // Floors just under what the derivation reaches, so a change that loses splits shows.
-    EXPECT_GE(covered(gb2312), 6250) << "of " << gb2312.size();
-    EXPECT_GE(covered(gbk), 17350) << "of " << gbk.size();
+    EXPECT_GE(covered(gb2312), 6700) << "of " << gb2312.size();
+    EXPECT_GE(covered(gbk), 19700) << "of " << gbk.size();
 }
 
 TEST(DecompSplits, HardCharactersSplitTheWubiWay) {
@@ -321,6 +325,15 @@ TEST(DecompSplits, HardCharactersSplitTheWubiWay) {
         {"自", "丿 目"},             {"男", "田 力"},            {"伐", "亻 戈"},
         {"浅", "氵 戋"},             {"了", "了"},               {"王", "王"},
         {"一", "一"},                {"勿", "勹 𠂆"},            {"舟", "丿 舟身"},
+        // Components that read inside others as they read alone, and more than six roots.
+        {"龙", "ナ 龙右"},           {"宠", "宀 ナ 龙右"},       {"尤", "ナ 尤右"},
+        {"垂", "丿 一 卄 士"},       {"睡", "目 丿 一 卄 士"},   {"永", "丶 乙 水两侧"},
+        {"象", "⺈ 象中 𧰨"},         {"禹", "丿 口 冂 ⺊ 丶"},    {"属", "尸 丿 口 冂 ⺊ 丶"},
+        {"肃", "彐 小 刂"},          {"然", "夕点 犬 灬"},       {"庸", "广 彐 月 丨"},
+        {"衡", "彳 鱼头 大 二 丨"},  {"徽", "彳 山 一 幺 小 攵"}, {"越", "土 龰 匚 乙 丶 丿"},
+        {"感", "厂 一 口 乙 丶 丿 心"}, {"鹅", "丿 扌 乙 丶 丿 勹 丶 乙 一"},
+        {"散", "龷 月 攵"},          {"氖", "牛头 乙 乃"},       {"死", "一 夕 匕"},
+        {"离", "文 凵 冂 厶"},       {"磷", "石 米 夕 匚 丨"},   {"忝", "一 大 㣺"},
     };
     const Tables& t = Tables::get();
     ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();

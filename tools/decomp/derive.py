@@ -101,9 +101,9 @@ BUILTIN_ROOTS = {
     'k': '口 川',
     'l': '田 甲 囗 四 皿 罒 ⺲ ⺫ 车 力',
     'm': '山 由 冂 贝 几 ⺆',
-    't': '禾 竹 ⺮ 丿 彳 夂 攵 𠂉',
+    't': '禾 竹 ⺮ 丿 彳 夂 攵 ⺙ 𠂉',
     'r': '白 手 扌 龵 斤 𠂆 𠂒',
-    'e': '月 彡 乃 用 豕 𧰨 𧘇 爫 ⺼',
+    'e': '月 彡 乃 用 豕 𧰨 𧘇 爫 ⺤ ⺼',
     'w': '人 亻 八 𠆢',
     'q': '金 钅 勹 ⺈ 儿 夕 𠂊 乂 㐅',
     'y': '言 讠 文 方 广 亠 丶 乀',
@@ -121,15 +121,17 @@ KEY_NAMES = dict(zip('gfdsahjklmtrewqyuiopnbvcx', '王土大木工目日口田�
 
 
 def load_extra_roots(path=os.path.join(DECOMP_DIR, 'extra_roots.tsv')):
-    """Root -> (key or '', strokes, glyph, clip) for shapes the root and stroke tables lack."""
+    """Root -> (key or '', strokes, glyph, clip, identification stroke) for shapes the root and
+    stroke tables lack. The identification stroke, where given, is the stroke class the
+    identification letter reads when the root ends a character (龙's bend, not its dot)."""
     extra = {}
     with open(path, encoding='utf-8') as f:
         for line in f:
             line = line.rstrip('\n')
             if not line or line.startswith('#'):
                 continue
-            cols = line.split('\t') + [''] * 5
-            extra[cols[0]] = (cols[1], cols[2], cols[3], cols[4])
+            cols = line.split('\t') + [''] * 6
+            extra[cols[0]] = (cols[1], cols[2], cols[3], cols[4], cols[5])
     return extra
 
 
@@ -289,7 +291,7 @@ MAX_CANDS = 48
 
 
 # Variant forms in the trees, drawn as the root Wubi names (same key, same strokes).
-CANONICAL = {'⺆': '冂', '⻌': '辶', '𤣩': '王', '⺾': '艹', '⺿': '艹'}
+CANONICAL = {'⺆': '冂', '⻌': '辶', '𤣩': '王', '⺾': '艹', '⺿': '艹', '⺙': '攵', '⺤': '爫', '⺕': '彐'}
 
 
 def interleavings(a, b):
@@ -309,9 +311,11 @@ def interleavings(a, b):
 
 
 class Splitter:
-    def __init__(self, roots, key_names, strokes, trees, overrides, extra):
+    def __init__(self, roots, key_names, strokes, trees, overrides, extra, codes=None):
         self.extra = extra
-        for r, (key, _, _, _) in extra.items():
+        self.codes = codes or {}
+        self.verified = {}
+        for r, (key, _, _, _, _) in extra.items():
             if key and r not in roots:
                 roots[r] = key
         self.roots = roots
@@ -338,6 +342,11 @@ class Splitter:
         out = []
         if node in self.roots:
             out.append((CANONICAL.get(node, node),))
+        own = self.verified_split(node)
+        if own is not None and len(own[0]) > 1:
+            # A component that is a character reads inside others as it reads alone (粦 in 磷),
+            # and its own split is already confirmed by its code.
+            out.append(own[0])
         if depth < 12:
             for op, kids in self.alternatives(node):
                 out.extend(self.combine(op, kids, depth))
@@ -385,8 +394,8 @@ class Splitter:
         out = []
         for op, kids in self.alternatives(ch):
             shape = SHAPE_OF_OP.get(op, 3)
-            if op == 'o' and kids[0] in ('𠂇', 'ナ'):
-                shape = 2  # 𠂇 over its part reads as top and bottom (有 DEF, 布 DMHJ)
+            if op == 'o' and kids[0] in ('𠂇', 'ナ', '气'):
+                shape = 2  # 𠂇 over its part reads as top and bottom (有 DEF, 布 DMHJ, 氖 RNEB)
             out.append((shape, op, kids))
         return out
 
@@ -408,6 +417,8 @@ class Splitter:
         last = body[-1]
         if last in ('力', '刀', '九', '匕'):
             return 'z'  # their long bend counts, whatever the stroke order
+        if last in self.extra and self.extra[last][4]:
+            return self.extra[last][4]
         if last in ('戈', '戋'):
             return 'p'  # read top to bottom: the 丿 comes last
         st = self.root_strokes(last)
@@ -483,7 +494,7 @@ class Splitter:
                 found = []
 
                 def dfs(pos, seq):
-                    if len(found) >= 4:
+                    if len(found) >= 32:
                         return
                     i = len(seq)
                     if i == k:
@@ -518,8 +529,32 @@ class Splitter:
                     break
         if not results:
             return None
-        seq, sh, ident = min(results, key=lambda r: len(r[0]))
+        # Roots with the same strokes and key (凵 and 了, 厶 and 又) are told apart by the
+        # component trees: prefer the split whose roots appear in them.
+        named = self.descendants(ch)
+        seq, sh, ident = min(results, key=lambda r: (len(r[0]), -sum(x in named for x in r[0])))
         return seq, ''.join(self.roots[r] for r in seq), ident, sh
+
+    def descendants(self, node, seen=None):
+        """Every component the trees name anywhere below a node, with their root forms."""
+        if seen is None:
+            seen = set()
+        for _, kids in self.alternatives(node):
+            for k in kids:
+                if k not in seen:
+                    seen.add(k)
+                    seen.add(CANONICAL.get(k, k))
+                    self.descendants(k, seen)
+        return seen
+
+    def verified_split(self, ch):
+        """The character's own verified split, or None (memoised)."""
+        if ch not in self.verified:
+            self.verified[ch] = None  # guards against cycles
+            full = self.codes.get(ch)
+            if full and ch in self.strokes:
+                self.verified[ch] = self.split(ch, full)
+        return self.verified[ch]
 
     def split(self, ch, full):
         """Best verified split: (roots, keys, ident, shape) or None."""
@@ -559,7 +594,7 @@ class Splitter:
 
 
 # No verified split needs more; longer ones come from trees taken apart down to strokes.
-MAX_ROOTS = 6
+MAX_ROOTS = 99
 
 
 def charsets():
@@ -591,7 +626,7 @@ def main():
     trees.load_cjk(os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt'))
     trees.load_mmah(os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt'))
     overrides = load_overrides(os.path.join(HERE, 'overrides.tsv'))
-    sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots())
+    sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots(), codes)
 
     if args.check:
         for ch in args.check:
