@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -61,6 +63,7 @@ struct Entry {
     QString keys;
     QString ident;
     int shape = 0;
+    QString owners;  // root of each stroke, in writing order (hex digits); may be empty
 };
 
 // Everything the rules need, read once for all tests.
@@ -109,6 +112,7 @@ struct Tables {
                                         e.keys = c.value(2);
                                         e.ident = c.value(3);
                                         e.shape = c.value(4).toInt();
+                                        e.owners = c.value(5);
                                         entries.append(e);
                                     });
         readSharedRoots();
@@ -256,6 +260,24 @@ TEST(DecompSplits, EveryEntryGivesTheFullCodeAndTheStrokeCount) {
         const int expectedStrokes = static_cast<int>(t.strokes.value(e.character).size());
         if (strokeCount != expectedStrokes)
             fault(QStringLiteral("%1 strokes in the roots, %2 in the character").arg(strokeCount).arg(expectedStrokes));
+        if (!e.owners.isEmpty()) {
+            // The strokes coloured as each root's are that root's strokes, in some order.
+            const QString all = t.strokes.value(e.character);
+            QList<QString> taken(e.roots.size());
+            bool ok = e.owners.size() == all.size();
+            for (qsizetype i = 0; ok && i < all.size(); ++i) {
+                const int root = QString(e.owners[i]).toInt(&ok, 16);
+                ok = ok && root < e.roots.size();
+                if (ok) taken[root] += all[i];
+            }
+            for (int i = 0; ok && i < e.roots.size(); ++i) {
+                QString want = t.rootStrokes(e.roots[i]), got = taken[i];
+                std::sort(want.begin(), want.end());
+                std::sort(got.begin(), got.end());
+                ok = want == got;
+            }
+            if (!ok) fault(QStringLiteral("strokes given to the roots do not match: ") + e.owners);
+        }
         QString why;
         const QString code = codeByRules(t, e, &why);
         if (code.isEmpty()) fault(why);
@@ -369,6 +391,25 @@ TEST(DecompPictures, DrawnForTheTableWithTheCharacterInTheVisibleLeftPart) {
             EXPECT_GT(bottom - top, img.height() * 6 / 10) << name.toStdString();
         }
     }
+#ifdef ML_TEST_STROKE_OUTLINES
+    // Drawn from stroke outlines, the character shows its roots in their colours: 键's five
+    // roots give at least four distinct hues among the strokes in the left part.
+    {
+        QImage img(dir.filePath(QStringLiteral("键@2x.gif")), "GIF");
+        ASSERT_FALSE(img.isNull());
+        QSet<int> hues;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < 112; ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (c.saturation() > 150 && c.value() > 80) hues.insert(c.hue() / 20);
+            }
+        EXPECT_GE(hues.size(), 4);
+    }
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("ARPHICPL.TXT"))))
+        << "the outlines' licence goes with the pictures";
+#else
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ARPHICPL.TXT"))));
+#endif
     // Every entry has its picture; a character without a verified split has none, so the
     // display falls back to the character itself.
     int missing = 0;

@@ -597,6 +597,76 @@ class Splitter:
 MAX_ROOTS = 99
 
 
+def assign_strokes(sp, ch, seq):
+    """Which root each stroke of the character belongs to, in writing order, or None.
+
+    Roots are mostly written one after another, but an enclosure is closed after what it holds
+    (国) and interwoven roots alternate (载), so each stroke goes to a root whose next stroke it
+    matches, with as few changes of root as possible, roots begun in reading order where the
+    strokes allow it."""
+    st = sp.strokes.get(ch, '')
+    parts = [sp.root_strokes(r) or '' for r in seq]
+    if len(seq) == 1 or sum(len(x) for x in parts) != len(st):
+        return None if len(seq) > 1 else [0] * len(st)
+    if len(seq) > 16:
+        return None  # one hex digit a root
+    owner = match_strokes(st, parts, ordered=True)
+    if owner is None:
+        # The tables sometimes order a component's strokes differently inside a character
+        # (车 alone hzhs, in 载 hzsh): then each root takes its strokes in any order.
+        owner = match_strokes(st, parts, ordered=False)
+    return owner
+
+
+def match_strokes(st, parts, ordered):
+    n, k = len(st), len(parts)
+    memo = {}
+    budget = [200000]
+
+    def started(progress, j):
+        return progress[j] != 0 if ordered else len(progress[j]) < len(parts[j])
+
+    def best(i, progress, current):
+        if i == n:
+            return (0, ())
+        key = (i, progress, current)
+        if key in memo:
+            return memo[key]
+        budget[0] -= 1
+        if budget[0] < 0:
+            raise OverflowError
+        result = None
+        for j in range(k):
+            done = progress[j]
+            if ordered:
+                if done >= len(parts[j]) or parts[j][done] != st[i]:
+                    continue
+                nxt = progress[:j] + (done + 1,) + progress[j + 1:]
+            else:
+                # progress holds the strokes still to come, sorted
+                if st[i] not in done:
+                    continue
+                at = done.index(st[i])
+                nxt = progress[:j] + (done[:at] + done[at + 1:],) + progress[j + 1:]
+            sub = best(i + 1, nxt, j)
+            if sub is None:
+                continue
+            cost = sub[0] + (j != current)
+            if not started(progress, j) and any(not started(progress, e) for e in range(j)):
+                cost += 2  # roots are begun in reading order unless the strokes say otherwise
+            if result is None or cost < result[0]:
+                result = (cost, (j,) + sub[1])
+        memo[key] = result
+        return result
+
+    start = (0,) * k if ordered else tuple(''.join(sorted(p)) for p in parts)
+    try:
+        found = best(0, start, -1)
+    except (OverflowError, RecursionError):
+        return None
+    return list(found[1]) if found else None
+
+
 def charsets():
     gb2312, gbk = [], []
     for b1 in range(0x81, 0xFF):
@@ -658,10 +728,16 @@ def main():
                                        len(ok), len(gbk)), file=sys.stderr)
     with open(args.out, 'w', encoding='utf-8') as f:
         f.write('# character\troots\tkeys\tidentification letter\tshape (1 left-right, '
-                '2 top-bottom, 3 other; given with the identification letter)\n')
+                '2 top-bottom, 3 other; given with the identification letter)\t'
+                'root of each stroke, in writing order (empty where the strokes do not match)\n')
+        mapped = 0
         for ch, seq, keys, ident, shape in rows:
-            f.write('%s\t%s\t%s\t%s\t%s\n' % (ch, ' '.join(seq), keys, ident,
-                                              shape if shape else ''))
+            owner = assign_strokes(sp, ch, seq)
+            mapped += owner is not None
+            f.write('%s\t%s\t%s\t%s\t%s\t%s\n' % (ch, ' '.join(seq), keys, ident,
+                                                  shape if shape else '',
+                                                  ''.join('%x' % j for j in owner) if owner else ''))
+    print('strokes matched to roots: %d/%d' % (mapped, len(rows)), file=sys.stderr)
     if args.report:
         comp = collections.Counter()
         fset = set(failed)

@@ -4,8 +4,11 @@
 // The character stands at the far left in a Kai face, within the left 110 px, because the word
 // hint masks everything right of that. Its roots follow in reading order, each with its key
 // under it, and the identification letter, if the code has one, sits apart under its label.
+// Where stroke outlines are at hand (a folder of hanzi-writer-data's <character>.json), the
+// character is drawn from them with each root's strokes in that root's colour, so the learner
+// sees where every root lies; otherwise it is drawn from the font in ink.
 //
-//   ml_draw_decomp SPLITS_TSV EXTRA_ROOTS_TSV OUTPUT_DIR [STAMP_FILE]
+//   ml_draw_decomp SPLITS_TSV EXTRA_ROOTS_TSV OUTPUT_DIR [STAMP_FILE [OUTLINES_DIR]]
 #include <gif_lib.h>
 
 #include <QColor>
@@ -16,7 +19,11 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSet>
 #include <QStringList>
 #include <QTextStream>
@@ -36,6 +43,7 @@ struct Split {
     QStringList roots;
     QString keys;
     QString ident;
+    QString owners;  // root of each stroke in writing order, one hex digit each; may be empty
 };
 
 // A named piece of a character: drawn as the given part of that character.
@@ -44,10 +52,13 @@ struct Piece {
     QRectF part{0, 0, 1, 1};
 };
 
-// Root colours, also used for their keys; dark enough to read on white at 1×.
+// Root colours, also used for their keys and the roots' strokes in the character; dark enough
+// to read on white at 1×, and enough of them that a long split repeats none.
 const QColor kRootColours[] = {QColor(0xc0, 0x20, 0x20), QColor(0x1f, 0x5f, 0xbf),
                                QColor(0x1f, 0x8f, 0x3f), QColor(0x9f, 0x4f, 0x00),
-                               QColor(0x7f, 0x2f, 0x9f), QColor(0x00, 0x7f, 0x7f)};
+                               QColor(0x7f, 0x2f, 0x9f), QColor(0x00, 0x7f, 0x7f),
+                               QColor(0xcc, 0x33, 0x99), QColor(0x66, 0x66, 0x00),
+                               QColor(0x33, 0x33, 0x99), QColor(0xcc, 0x66, 0x00)};
 const QColor kInk(0x10, 0x10, 0x10);
 const QColor kMuted(0x70, 0x70, 0x70);
 
@@ -110,9 +121,51 @@ bool writeGif(const QImage& indexed, const QString& path) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// An SVG path of absolute M, L, Q, C and Z commands, as the outline data writes them.
+QPainterPath parsePath(const QString& d) {
+    QPainterPath path;
+    const QStringList tokens = d.split(u' ', Qt::SkipEmptyParts);
+    qsizetype i = 0;
+    const auto number = [&](bool* ok) {
+        return i < tokens.size() ? tokens[i++].toDouble(ok) : (*ok = false, 0.0);
+    };
+    while (i < tokens.size()) {
+        const QString cmd = tokens[i++];
+        const int count = cmd == u"M" || cmd == u"L" ? 2 : cmd == u"Q" ? 4 : cmd == u"C" ? 6 : 0;
+        double v[6];
+        bool ok = true;
+        for (int k = 0; k < count && ok; ++k) v[k] = number(&ok);
+        if (!ok) return {};
+        if (cmd == u"M") path.moveTo(v[0], v[1]);
+        else if (cmd == u"L") path.lineTo(v[0], v[1]);
+        else if (cmd == u"Q") path.quadTo(v[0], v[1], v[2], v[3]);
+        else if (cmd == u"C") path.cubicTo(v[0], v[1], v[2], v[3], v[4], v[5]);
+        else if (cmd == u"Z") path.closeSubpath();
+        else return {};
+    }
+    return path;
+}
+
+// The strokes of a character in writing order, or none when its outline file is missing or
+// unreadable.
+QList<QPainterPath> readOutlines(const QString& dir, const QString& character) {
+    if (dir.isEmpty()) return {};
+    QFile f(QDir(dir).filePath(character + QStringLiteral(".json")));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QJsonArray strokes = QJsonDocument::fromJson(f.readAll()).object().value(u"strokes").toArray();
+    QList<QPainterPath> paths;
+    for (const QJsonValue& v : strokes) {
+        const QPainterPath path = parsePath(v.toString());
+        if (path.isEmpty()) return {};
+        paths.append(path);
+    }
+    return paths;
+}
+
 class Drawer {
 public:
-    explicit Drawer(QHash<QString, Piece> pieces) : pieces_(std::move(pieces)), palette_(palette()) {}
+    Drawer(QHash<QString, Piece> pieces, QString outlines)
+        : pieces_(std::move(pieces)), outlines_(std::move(outlines)), palette_(palette()) {}
 
     QImage draw(const Split& s, int scale) const {
         QImage img(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
@@ -123,11 +176,13 @@ public:
         p.scale(scale, scale);
 
         // The character, as large as the height allows, in the first 56 px.
-        QFont kai(QStringLiteral("AR PL UKai CN"));
-        kai.setPixelSize(50);
-        p.setFont(kai);
-        p.setPen(kInk);
-        p.drawText(QRectF(2, 0, 54, kHeight), Qt::AlignCenter, s.character);
+        if (!drawOutlines(p, s)) {
+            QFont kai(QStringLiteral("AR PL UKai CN"));
+            kai.setPixelSize(50);
+            p.setFont(kai);
+            p.setPen(kInk);
+            p.drawText(QRectF(2, 0, 54, kHeight), Qt::AlignCenter, s.character);
+        }
 
         p.setPen(QPen(QColor(0xc8, 0xc8, 0xc8), 1));
         p.drawLine(QPointF(59.5, 6), QPointF(59.5, kHeight - 6));
@@ -174,6 +229,31 @@ public:
     }
 
 private:
+    // The character from its stroke outlines, each stroke in the colour of its root. Only when
+    // the outline has exactly the strokes the split accounts for; a single-root character is
+    // drawn in ink.
+    bool drawOutlines(QPainter& p, const Split& s) const {
+        if (s.owners.isEmpty()) return false;
+        const QList<QPainterPath> strokes = readOutlines(outlines_, s.character);
+        if (strokes.size() != s.owners.size()) return false;
+        const bool single = s.roots.size() == 1;
+        p.save();
+        // Outline space: 1024 units a side, y upwards from a baseline 900 below the top.
+        constexpr double side = 50;
+        p.translate(4, 2);
+        p.scale(side / 1024, -side / 1024);
+        p.translate(0, -900);
+        p.setPen(Qt::NoPen);
+        for (qsizetype i = 0; i < strokes.size(); ++i) {
+            bool ok = false;
+            const int root = QString(s.owners[i]).toInt(&ok, 16);
+            p.setBrush(single || !ok ? kInk : kRootColours[root % std::size(kRootColours)]);
+            p.drawPath(strokes[i]);
+        }
+        p.restore();
+        return true;
+    }
+
     void drawRoot(QPainter& p, const QString& root, const QRectF& box, double size,
                   const QColor& colour) const {
         QFont kai(QStringLiteral("AR PL UKai CN"));
@@ -203,6 +283,7 @@ private:
     }
 
     QHash<QString, Piece> pieces_;
+    QString outlines_;
     QList<QRgb> palette_;
 };
 
@@ -213,14 +294,15 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: ml_draw_decomp SPLITS_TSV EXTRA_ROOTS_TSV OUTPUT_DIR [STAMP]\n");
+        std::fprintf(stderr,
+                     "usage: ml_draw_decomp SPLITS_TSV EXTRA_ROOTS_TSV OUTPUT_DIR [STAMP [OUTLINES_DIR]]\n");
         return 2;
     }
 
     std::vector<Split> splits;
     const bool splitsRead = readTsv(args[1], [&](const QStringList& c) {
         if (c.size() >= 3) splits.push_back({c[0], c[1].split(u' ', Qt::SkipEmptyParts), c[2],
-                                             c.size() > 3 ? c[3] : QString()});
+                                             c.value(3), c.value(5)});
     });
     QHash<QString, Piece> pieces;
     const bool extraRead = readTsv(args[2], [&](const QStringList& c) {
@@ -243,7 +325,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ml_draw_decomp: cannot create %s\n", qPrintable(out.path()));
         return 1;
     }
-    const Drawer drawer(pieces);
+    // The outlines' licence goes with the pictures drawn from them.
+    const QString outlines = args.size() > 5 ? args[5] : QString();
+    const QString licence = out.filePath(QStringLiteral("ARPHICPL.TXT"));
+    QFile::remove(licence);
+    if (!outlines.isEmpty() && !QFile::copy(QDir(outlines).filePath(QStringLiteral("ARPHICPL.TXT")), licence)) {
+        std::fprintf(stderr, "ml_draw_decomp: no licence file in %s\n", qPrintable(outlines));
+        return 1;
+    }
+    const Drawer drawer(pieces, outlines);
     for (const Split& s : splits) {
         for (int scale : {1, 2}) {
             const QString name = s.character + (scale == 2 ? QStringLiteral("@2x.gif") : QStringLiteral(".gif"));
