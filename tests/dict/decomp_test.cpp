@@ -190,13 +190,13 @@ QString codeByRules(const Tables& t, const Entry& e, QString* why) {
     }
     if (e.roots.size() >= 4) return e.keys.left(3) + e.keys.back();
     // Two or three roots: their keys and the identification letter. The last stroke is that of
-    // the last root, taken inside a closing 辶 or 廴, which also make the shape "other".
+    // the last root, taken inside a closing 辶 or 廴 that frames the character.
     QStringList body = e.roots;
-    int shape = e.shape;
-    if (isFrame(body.back())) {
-        shape = 3;
+    const int shape = e.shape;
+    // A closing 辶 or 廴 frames the character only where it reads as "other" (这); inside a
+    // part beside or under another (涟, 莲) its 捺 is the last stroke like any root's.
+    if (isFrame(body.back()) && shape == 3)
         while (body.size() > 1 && isFrame(body.back())) body.removeLast();
-    }
     const QString& last = body.back();
     QChar stroke;
     if (last == QStringLiteral("力") || last == QStringLiteral("刀") || last == QStringLiteral("九") ||
@@ -355,7 +355,8 @@ TEST(DecompSplits, HardCharactersSplitTheWubiWay) {
         {"衡", "彳 鱼头 大 二 丨"},  {"徽", "彳 山 一 幺 小 攵"}, {"越", "土 龰 匚 乙 丶 丿"},
         {"感", "厂 一 口 乙 丶 丿 心"}, {"鹅", "丿 扌 乙 丶 丿 勹 丶 乙 一"},
         {"散", "龷 月 攵"},          {"氖", "牛头 乙 乃"},       {"死", "一 夕 匕"},
-        {"离", "文 凵 冂 厶"},       {"磷", "石 米 夕 匚 丨"},   {"忝", "一 大 㣺"},
+        {"离", "文 凵 冂 厶"},       {"莲", "艹 车 辶"},         {"涟", "氵 车 辶"},
+        {"函", "了 兆旁 凵"},       {"磷", "石 米 夕 匚 丨"},   {"忝", "一 大 㣺"},
     };
     const Tables& t = Tables::get();
     ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();

@@ -408,11 +408,12 @@ class Splitter:
             return self.extra[r][1]
         return self.strokes.get(r)
 
-    def last_stroke(self, seq):
+    def last_stroke(self, seq, frame=True):
         """Stroke class the identification letter reads: the last stroke of the last root,
-        ignoring a closing 辶 or 廴 (they are written last but read as the frame)."""
+        ignoring a closing 辶 or 廴 that frames the character (written last but read as the
+        frame); one inside a part (莲, 涟) is an ordinary root."""
         body = list(seq)
-        while len(body) > 1 and body[-1] in ('辶', '廴', '⻌'):
+        while frame and len(body) > 1 and body[-1] in ('辶', '廴', '⻌'):
             body.pop()
         last = body[-1]
         if last in ('力', '刀', '九', '匕'):
@@ -449,11 +450,12 @@ class Splitter:
             return keys[:3] + keys[-1], None
         if len(seq) < 2:
             return None, None
-        ls = self.last_stroke(seq)
+        # 辶 and 廴 frame the character only where it reads as "other" (这); under 艹 (莲) or
+        # beside 氵 (涟) the part they close is one of two, and their 捺 is the last stroke.
+        frame = seq[-1] in ('辶', '廴', '⻌') and shape == 3
+        ls = self.last_stroke(seq, frame)
         if ls is None:
             return None, None
-        if seq[-1] in ('辶', '廴', '⻌'):
-            shape = 3
         ident = ID_KEYS[ls][shape - 1]
         return keys + ident, ident
 
@@ -532,7 +534,7 @@ class Splitter:
         # Roots with the same strokes and key (凵 and 了, 厶 and 又) are told apart by the
         # component trees: prefer the split whose roots appear in them.
         named = self.descendants(ch)
-        seq, sh, ident = min(results, key=lambda r: (len(r[0]), -sum(x in named for x in r[0])))
+        seq, sh, ident = min(results, key=lambda r: (len(r[0]), -len(set(r[0]) & named)))
         return seq, ''.join(self.roots[r] for r in seq), ident, sh
 
     def descendants(self, node, seen=None):
@@ -579,10 +581,6 @@ class Splitter:
                         best = (seq, ''.join(self.roots[r] for r in seq), ident or '',
                                 sh if ident else 0)
                         break
-        if best is not None and len(best[0]) > MAX_ROOTS:
-            # A character split into more roots than Wubi ever needs has been taken apart
-            # too far (down to strokes); its middle roots are unchecked by the code.
-            best = None
         if best is None and self.use_strokes:
             shapes = sorted({sh for sh, _, _ in self.shapes(ch)}) or [1, 2, 3]
             if 3 not in shapes:
@@ -590,11 +588,11 @@ class Splitter:
             best = self.by_strokes(ch, full, shapes)
             if best:
                 self.from_strokes.add(ch)
+        if best is not None and best[0][0] == '卄' and '艹' in self.descendants(ch):
+            # One root, two shapes: a grass top is drawn as the learner sees it (花, not 卄 化).
+            best = (('艹',) + tuple(best[0][1:]),) + tuple(best[1:])
         return best
 
-
-# No verified split needs more; longer ones come from trees taken apart down to strokes.
-MAX_ROOTS = 99
 
 
 def assign_strokes(sp, ch, seq):
