@@ -261,7 +261,9 @@ TEST(DecompSplits, EveryEntryGivesTheFullCodeAndTheStrokeCount) {
         if (strokeCount != expectedStrokes)
             fault(QStringLiteral("%1 strokes in the roots, %2 in the character").arg(strokeCount).arg(expectedStrokes));
         if (!e.owners.isEmpty()) {
-            // The strokes coloured as each root's are that root's strokes, in some order.
+            // The strokes coloured as each root's are that root's strokes: in some order, or in
+            // order with a class a root's stroke may take inside a character (丨 for 月's 丿 in
+            // 甫, a rising 一 for 匕's 丿 in 比, 一 for 丶 where it rises).
             const QString all = t.strokes.value(e.character);
             QList<QString> taken(e.roots.size());
             bool ok = e.owners.size() == all.size();
@@ -270,11 +272,18 @@ TEST(DecompSplits, EveryEntryGivesTheFullCodeAndTheStrokeCount) {
                 ok = ok && root < e.roots.size();
                 if (ok) taken[root] += all[i];
             }
+            const auto standsIn = [](QChar a, QChar b) {
+                const QString pair = QString(a) + b;
+                return a == b || pair == u"ps" || pair == u"sp" || pair == u"ph" || pair == u"hp" ||
+                       pair == u"nh" || pair == u"hn";
+            };
             for (int i = 0; ok && i < e.roots.size(); ++i) {
                 QString want = t.rootStrokes(e.roots[i]), got = taken[i];
+                bool inOrder = want.size() == got.size();
+                for (qsizetype k = 0; inOrder && k < want.size(); ++k) inOrder = standsIn(want[k], got[k]);
                 std::sort(want.begin(), want.end());
                 std::sort(got.begin(), got.end());
-                ok = want == got;
+                ok = inOrder || want == got;
             }
             if (!ok) fault(QStringLiteral("strokes given to the roots do not match: ") + e.owners);
         }

@@ -613,10 +613,18 @@ def assign_strokes(sp, ch, seq):
         # The tables sometimes order a component's strokes differently inside a character
         # (车 alone hzhs, in 载 hzsh): then each root takes its strokes in any order.
         owner = match_strokes(st, parts, ordered=False)
+    if owner is None:
+        # A root's stroke may change class inside a character (月 starts with 丨 in 甫, 匕 with
+        # a rising 一 in 比, 刂 with 丿 in 弗); in writing order, let those classes stand in.
+        owner = match_strokes(st, parts, ordered=True, loose=True)
     return owner
 
 
-def match_strokes(st, parts, ordered):
+# Stroke classes that one root's stroke may take inside another character.
+LOOSE = {('p', 's'), ('s', 'p'), ('p', 'h'), ('h', 'p'), ('n', 'h'), ('h', 'n')}
+
+
+def match_strokes(st, parts, ordered, loose=False):
     n, k = len(st), len(parts)
     memo = {}
     budget = [200000]
@@ -637,7 +645,9 @@ def match_strokes(st, parts, ordered):
         for j in range(k):
             done = progress[j]
             if ordered:
-                if done >= len(parts[j]) or parts[j][done] != st[i]:
+                if done >= len(parts[j]):
+                    continue
+                if parts[j][done] != st[i] and not (loose and (parts[j][done], st[i]) in LOOSE):
                     continue
                 nxt = progress[:j] + (done + 1,) + progress[j + 1:]
             else:
