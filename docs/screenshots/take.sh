@@ -10,22 +10,29 @@ build=$(cd "${1:-$here/../../build/default}" && pwd)
 app="$build/app"
 [ -x "$app/molan-tutor" ] || { echo "no $app/molan-tutor: build first" >&2; exit 1; }
 
+# Prints the id of the tutor's main window once it is there (within 10 s). xvfb-run's sh drops
+# exported functions, so the scripts below carry its definition in their text.
+main_window() {
+  local win=""
+  for _ in $(seq 1 100); do
+    win=$(xdotool search --name "墨岚打字通" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && { echo "$win"; return 0; }
+    sleep 0.1
+  done
+  echo "window did not appear" >&2
+  return 1
+}
+
 # shot OUT SCALE KEYS TYPED [tutor arguments…]
 shot() {
   local out=$1 scale=$2 keys=$3 typed=$4
   shift 4
   QT_SCALE_FACTOR=$scale SDL_AUDIODRIVER=dummy \
     xvfb-run -a -s "-screen 0 $((1060 * scale))x$((780 * scale))x24" \
-    bash -c '
+    bash -c "$(declare -f main_window)"'
       out=$1 keys=$2 typed=$3 exe=$4; shift 4
       "$exe" "$@" >/dev/null 2>&1 & pid=$!
-      win=""
-      for _ in $(seq 1 100); do
-        win=$(xdotool search --name "墨岚打字通" 2>/dev/null | head -1 || true)
-        [ -n "$win" ] && break
-        sleep 0.1
-      done
-      [ -n "$win" ] || { kill $pid; echo "window did not appear" >&2; exit 1; }
+      win=$(main_window) || { kill $pid; exit 1; }
       sleep 1.5
       xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
       sleep 0.3
@@ -43,16 +50,10 @@ dialog() {
   local out=$1 scale=$2 bx=$3 by=$4 title=$5 typed=$6
   QT_SCALE_FACTOR=$scale SDL_AUDIODRIVER=dummy \
     xvfb-run -a -s "-screen 0 $((1060 * scale))x$((780 * scale))x24" \
-    bash -c '
+    bash -c "$(declare -f main_window)"'
       out=$1 scale=$2 bx=$3 by=$4 title=$5 typed=$6 exe=$7
       "$exe" >/dev/null 2>&1 & pid=$!
-      win=""
-      for _ in $(seq 1 100); do
-        win=$(xdotool search --name "墨岚打字通" 2>/dev/null | head -1 || true)
-        [ -n "$win" ] && break
-        sleep 0.1
-      done
-      [ -n "$win" ] || { kill $pid; exit 1; }
+      win=$(main_window) || { kill $pid; exit 1; }
       sleep 1.5
       xdotool mousemove --window "$win" $((bx * scale - 6)) $((by * scale)) ; sleep 0.2
       xdotool mousemove --window "$win" $((bx * scale)) $((by * scale)); sleep 0.4

@@ -10,7 +10,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "platform/cp936.h"
 #include "practice/form1.h"
@@ -54,6 +56,20 @@ struct FormOptions {
     QByteArray config;            // its bytes
     bool withDictionary = false;  // copy CiKu.mdb from $ML_APP_DIR
 };
+// The Qt key of a key name as the key tests write them ("F5", "Esc", "PgDn", "Back" …).
+inline int qtKeyNamed(const std::string& name) {
+    static const std::map<std::string, int> keys = {
+        {"F1", Qt::Key_F1},          {"F2", Qt::Key_F2},        {"F3", Qt::Key_F3},
+        {"F4", Qt::Key_F4},          {"F5", Qt::Key_F5},        {"F6", Qt::Key_F6},
+        {"F7", Qt::Key_F7},          {"F8", Qt::Key_F8},        {"F9", Qt::Key_F9},
+        {"F10", Qt::Key_F10},        {"F11", Qt::Key_F11},      {"F12", Qt::Key_F12},
+        {"Esc", Qt::Key_Escape},     {"Left", Qt::Key_Left},    {"Up", Qt::Key_Up},
+        {"Right", Qt::Key_Right},    {"Down", Qt::Key_Down},    {"PgDn", Qt::Key_PageDown},
+        {"Back", Qt::Key_Backspace}, {"Enter", Qt::Key_Return},
+    };
+    return keys.at(name);
+}
+
 inline FormOptions withConfig(const QByteArray& bytes) {
     FormOptions o;
     o.withConfig = true;

@@ -68,19 +68,7 @@ protected:
         QApplication::sendEvent(form->txtInput, &e);
         return spy.keys.contains(key);
     }
-    bool press(const char* name) { return press(qtKey(name)); }
-    static int qtKey(const std::string& name) {
-        static const std::map<std::string, int> keys = {
-            {"F1", Qt::Key_F1},          {"F2", Qt::Key_F2},     {"F3", Qt::Key_F3},
-            {"F4", Qt::Key_F4},          {"F5", Qt::Key_F5},     {"F6", Qt::Key_F6},
-            {"F7", Qt::Key_F7},          {"F8", Qt::Key_F8},     {"F9", Qt::Key_F9},
-            {"F10", Qt::Key_F10},        {"F11", Qt::Key_F11},   {"F12", Qt::Key_F12},
-            {"Esc", Qt::Key_Escape},     {"Left", Qt::Key_Left}, {"Up", Qt::Key_Up},
-            {"Right", Qt::Key_Right},    {"Down", Qt::Key_Down}, {"PgDn", Qt::Key_PageDown},
-            {"Back", Qt::Key_Backspace},
-        };
-        return keys.at(name);
-    }
+    bool press(const char* name) { return press(qtKeyNamed(name)); }
     // Characters typed one key each, as the input method commits them.
     void typeKeys(const QString& text) {
         for (QChar c : text) keyText(QString(c));

@@ -1,6 +1,5 @@
 // The window's own key handler, which answers before any practice file is open: key events are
 // sent to the main window itself, as they arrive while the input box is disabled.
-#include <map>
 
 #include "formfixture.h"
 
@@ -21,16 +20,7 @@ protected:
     }
 
     void press(const std::string& name) {
-        static const std::map<std::string, int> keys = {
-            {"F1", Qt::Key_F1},          {"F2", Qt::Key_F2},        {"F3", Qt::Key_F3},
-            {"F4", Qt::Key_F4},          {"F5", Qt::Key_F5},        {"F6", Qt::Key_F6},
-            {"F7", Qt::Key_F7},          {"F8", Qt::Key_F8},        {"F9", Qt::Key_F9},
-            {"F10", Qt::Key_F10},        {"F11", Qt::Key_F11},      {"F12", Qt::Key_F12},
-            {"Esc", Qt::Key_Escape},     {"Left", Qt::Key_Left},    {"Up", Qt::Key_Up},
-            {"Right", Qt::Key_Right},    {"Down", Qt::Key_Down},    {"PgDn", Qt::Key_PageDown},
-            {"Back", Qt::Key_Backspace}, {"Enter", Qt::Key_Return},
-        };
-        QKeyEvent e(QEvent::KeyPress, keys.at(name), Qt::NoModifier);
+        QKeyEvent e(QEvent::KeyPress, qtKeyNamed(name), Qt::NoModifier);
         QApplication::sendEvent(form.get(), &e);
     }
     std::string shownCharts() const {

@@ -41,25 +41,24 @@ SINGLE_STROKES = {'一': 'h', '丨': 's', '丿': 'p', '丶': 'n', '乙': 'z'}
 # --------------------------------------------------------------------------------------------
 # Code and stroke tables
 
-def load_codes(path=WUBI_DICT):
-    """Character -> set of its full codes (the longest ones; z codes are lookup helpers)."""
-    codes = collections.defaultdict(set)
+def rime_rows(path):
+    """The tab-separated rows of a Rime dictionary's body (after its '...' header end)."""
     body = False
     with open(path, encoding='utf-8') as f:
         for line in f:
             line = line.rstrip('\n')
             if line == '...':
                 body = True
-                continue
-            if not body or not line or line.startswith('#'):
-                continue
-            parts = line.split('\t')
-            if len(parts) < 2 or len(parts[0]) != 1:
-                continue
-            code = parts[1]
-            if not re.fullmatch('[a-y]{1,4}', code):
-                continue
-            codes[parts[0]].add(code)
+            elif body and line and not line.startswith('#'):
+                yield line.split('\t')
+
+
+def load_codes(path=WUBI_DICT):
+    """Character -> set of its full codes (the longest ones; z codes are lookup helpers)."""
+    codes = collections.defaultdict(set)
+    for parts in rime_rows(path):
+        if len(parts) >= 2 and len(parts[0]) == 1 and re.fullmatch('[a-y]{1,4}', parts[1]):
+            codes[parts[0]].add(parts[1])
     full = {}
     for ch, cs in codes.items():
         longest = max(len(c) for c in cs)
@@ -71,18 +70,9 @@ def load_strokes(path=STROKE_DICT):
     """Character -> stroke classes. The table lists Taiwan's forms first and then, for many
     characters, the mainland form; the mainland one is what Wubi's roots are drawn from."""
     strokes = {}
-    body = False
-    with open(path, encoding='utf-8') as f:
-        for line in f:
-            line = line.rstrip('\n')
-            if line == '...':
-                body = True
-                continue
-            if not body or not line or line.startswith('#'):
-                continue
-            parts = line.split('\t')
-            if len(parts) >= 2 and len(parts[0]) == 1 and re.fullmatch('[hspnz]+', parts[1]):
-                strokes[parts[0]] = parts[1]  # a later line (mainland) replaces an earlier one
+    for parts in rime_rows(path):
+        if len(parts) >= 2 and len(parts[0]) == 1 and re.fullmatch('[hspnz]+', parts[1]):
+            strokes[parts[0]] = parts[1]  # a later line (mainland) replaces an earlier one
     return strokes
 
 
@@ -315,6 +305,7 @@ class Splitter:
         self.extra = extra
         self.codes = codes or {}
         self.verified = {}
+        self.below = {}
         for r, (key, _, _, _, _) in extra.items():
             if key and r not in roots:
                 roots[r] = key
@@ -540,7 +531,9 @@ class Splitter:
     def descendants(self, node, seen=None):
         """Every component the trees name anywhere below a node, with their root forms."""
         if seen is None:
-            seen = set()
+            if node not in self.below:
+                self.below[node] = self.descendants(node, set())
+            return self.below[node]
         for _, kids in self.alternatives(node):
             for k in kids:
                 if k not in seen:
@@ -721,11 +714,7 @@ def main():
     rows = []
     failed = []
     for ch in gbk:
-        full = codes.get(ch)
-        if not full or ch not in strokes:
-            failed.append(ch)
-            continue
-        best = sp.split(ch, full)
+        best = sp.verified_split(ch)  # computed once, also for the characters that contain it
         if best is None:
             failed.append(ch)
             continue

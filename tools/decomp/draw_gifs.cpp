@@ -167,7 +167,15 @@ public:
     Drawer(QHash<QString, Piece> pieces, QString outlines)
         : pieces_(std::move(pieces)), outlines_(std::move(outlines)), palette_(palette()) {}
 
-    QImage draw(const Split& s, int scale) const {
+    // The outlines of a split's character, read once for both sizes; none when they do not
+    // have exactly the strokes the split accounts for.
+    QList<QPainterPath> outlines(const Split& s) const {
+        if (s.owners.isEmpty()) return {};
+        QList<QPainterPath> strokes = readOutlines(outlines_, s.character);
+        return strokes.size() == s.owners.size() ? strokes : QList<QPainterPath>();
+    }
+
+    QImage draw(const Split& s, const QList<QPainterPath>& strokes, int scale) const {
         QImage img(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
         img.fill(Qt::white);
         QPainter p(&img);
@@ -176,7 +184,7 @@ public:
         p.scale(scale, scale);
 
         // The character, as large as the height allows, in the first 56 px.
-        if (!drawOutlines(p, s)) {
+        if (!drawOutlines(p, s, strokes)) {
             QFont kai(QStringLiteral("AR PL UKai CN"));
             kai.setPixelSize(50);
             p.setFont(kai);
@@ -229,13 +237,10 @@ public:
     }
 
 private:
-    // The character from its stroke outlines, each stroke in the colour of its root. Only when
-    // the outline has exactly the strokes the split accounts for; a single-root character is
-    // drawn in ink.
-    bool drawOutlines(QPainter& p, const Split& s) const {
-        if (s.owners.isEmpty()) return false;
-        const QList<QPainterPath> strokes = readOutlines(outlines_, s.character);
-        if (strokes.size() != s.owners.size()) return false;
+    // The character from its stroke outlines, each stroke in the colour of its root; a
+    // single-root character is drawn in ink.
+    bool drawOutlines(QPainter& p, const Split& s, const QList<QPainterPath>& strokes) const {
+        if (strokes.isEmpty()) return false;
         const bool single = s.roots.size() == 1;
         p.save();
         // Outline space: 1024 units a side, y upwards from a baseline 900 below the top.
@@ -335,9 +340,10 @@ int main(int argc, char** argv) {
     }
     const Drawer drawer(pieces, outlines);
     for (const Split& s : splits) {
+        const QList<QPainterPath> strokes = drawer.outlines(s);
         for (int scale : {1, 2}) {
             const QString name = s.character + (scale == 2 ? QStringLiteral("@2x.gif") : QStringLiteral(".gif"));
-            if (!writeGif(drawer.draw(s, scale), out.filePath(name))) {
+            if (!writeGif(drawer.draw(s, strokes, scale), out.filePath(name))) {
                 std::fprintf(stderr, "ml_draw_decomp: cannot write %s\n", qPrintable(out.filePath(name)));
                 return 1;
             }
