@@ -1,7 +1,4 @@
-// The tutor's entry point: command line, fonts, the program folder, then the main window.
-#include <QApplication>
-#include <QTimer>
-
-#include "practice/app.h"
+// The tutor's entry point; everything else is in the libraries (app/ puts them together).
+#include "app/app.h"
 
 int main(int argc, char** argv) { return ml::runApp(argc, argv); }

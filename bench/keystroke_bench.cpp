@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "benchplatform.h"
+#include "commands/keys.h"
 #include "commands/vkeys.h"
 #include "gif.h"
 #include "hints/dictionary.h"
@@ -196,6 +197,7 @@ bool openPractice(benchmark::State& state, ml::Form1& form, const QuietPlatform&
 void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
     QuietPlatform p;
     ml::Form1 form(p, folder->home);
+    ml::installCommands(form);
     if (painted) {
         form.show();
         QCoreApplication::processEvents();
@@ -241,6 +243,7 @@ void BM_KeystrokeForm1Painted(benchmark::State& state) { formKeystrokes(state, f
 void helpme(benchmark::State& state, const QString& line, bool word, bool cold) {
     QuietPlatform p;
     ml::Form1 form(p, folder->home);
+    ml::installCommands(form);
     form.Showhelp = u"T"_s;
     form.BmHelp = 1;
     form.Temp = line;

@@ -1,24 +1,48 @@
 // The key handlers of the input box and of the window.
+#include "commands/keys.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include "commands/vkeys.h"
-#include "practice/form1.h"
 
 namespace ml {
 
 namespace {
 const QString T = QStringLiteral("T");
 const QString F = QStringLiteral("F");
+
+// F5–F9 each show one chart alone, in both key tables.
+Picture* chartOfKey(Form1& f, qint16 key) {
+    switch (key) {
+        case vk::F5: return f.imgg;
+        case vk::F6: return f.imgh;
+        case vk::F7: return f.imgt;
+        case vk::F8: return f.imgy;
+        case vk::F9: return f.imgn;
+        default: return nullptr;
+    }
+}
 }  // namespace
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtInput && event->type() == QEvent::InputMethod) {
+KeyCommands::KeyCommands(Form1& form) : f_(form) {}
+
+void installCommands(Form1& form) {
+    auto commands = std::make_unique<KeyCommands>(form);
+    form.txtInput->installEventFilter(commands.get());
+    form.installEventFilter(commands.get());
+    form.setCommands(std::move(commands));
+}
+
+bool KeyCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == f_.txtInput && event->type() == QEvent::InputMethod) {
         // While the input method composes, its pre-edit text is not part of the box's text.
         composing_ = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
+        return false;
     }
-    if (watched == txtInput && event->type() == QEvent::KeyPress) {
-        auto* ke = static_cast<QKeyEvent*>(event);
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (watched == f_.txtInput) {
         qint16 code = virtualKey(ke->key());
         if (code == 0) return false;
         // During a composition Backspace, Enter, Esc and the cursor keys belong to the input
@@ -31,176 +55,156 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         // A command that ended the practice (an open that failed) disabled the box and moved the
         // focus to the window: the box would ignore the key and let it bubble up to the window's
         // own handler, which would run F10 or F11 a second time.
-        return !txtInput->isEnabled();
+        return !f_.txtInput->isEnabled();
     }
-    return QWidget::eventFilter(watched, event);
+    if (watched == &f_) {
+        // Keys the input box did not want bubble up to the window; the box's own handler has
+        // had them.
+        if (f_.txtInput->hasFocus()) return false;
+        qint16 code = virtualKey(ke->key());
+        if (code == 0) return false;
+        Form_KeyDown(code, static_cast<qint16>(ke->modifiers() >> 25));
+        return code == 0;
+    }
+    return false;
 }
 
-void Form1::keyPressEvent(QKeyEvent* e) {
-    // Keys the input box did not want bubble up here; the box's own handler has had them.
-    if (txtInput->hasFocus()) return QWidget::keyPressEvent(e);
-    qint16 code = virtualKey(e->key());
-    if (code != 0) Form_KeyDown(code, static_cast<qint16>(e->modifiers() >> 25));
-    if (code == 0)
-        e->accept();
-    else
-        QWidget::keyPressEvent(e);
-}
-
-void Form1::txtInput_KeyDown(qint16& KeyCode, qint16 /*Shift*/) {
-    auto hintsOff = [this] {
-        Showhelp = F;
-        imghidehelp->show();
-        BmHelp = 0;
-        BmHelpAll = 0;
-        hideCodeLabels();
-        hideKeys();
+void KeyCommands::txtInput_KeyDown(qint16& KeyCode, qint16 /*Shift*/) {
+    Form1& f = f_;
+    auto codeHintsOff = [&f] {
+        f.BmHelp = 0;
+        f.BmHelpAll = 0;
+        f.hideCodeLabels();
+        f.hideKeys();
     };
-    auto codeHintsOff = [this] {
-        BmHelp = 0;
-        BmHelpAll = 0;
-        hideCodeLabels();
-        hideKeys();
+    auto hintsOff = [&f, &codeHintsOff] {
+        f.Showhelp = F;
+        f.imghidehelp->show();
+        codeHintsOff();
     };
 
     if (KeyCode == vk::Escape) {
-        chartHideAll();
+        f.chartHideAll();
         KeyCode = 0;
     }
-    if (KeyCode == vk::F10) return Image3_Click();
+    if (KeyCode == vk::F10) return f.Image3_Click();
     if (KeyCode == vk::F11) {
-        Image4_Click();
-        nowLianXiCiShu = 0;
+        f.Image4_Click();
+        f.nowLianXiCiShu = 0;
         return;
     }
     if (KeyCode == vk::F12) {
-        reader_.reset();
-        nowLianXiCiShu = 0;
-        Jindu = 1;
-        JinduNow = 1;
-        if (isLianxi == T) writeProgress(Jindu);
-        if (!openReader(Fname)) return;
-        Lianxi();
+        f.closeReader();
+        f.nowLianXiCiShu = 0;
+        f.Jindu = 1;
+        f.JinduNow = 1;
+        if (f.isLianxi == T) f.writeProgress(f.Jindu);
+        if (!f.openReader(f.Fname)) return;
+        f.Lianxi();
     }
-    if (KeyCode == vk::F4 && Showhelp == T) {
-        chartHideAll();
-        if (BmHelpAll == 1) {
+    if (KeyCode == vk::F4 && f.Showhelp == T) {
+        f.chartHideAll();
+        if (f.BmHelpAll == 1) {
             codeHintsOff();
         } else {
-            BmHelpAll = 1;
-            BmHelp = 1;
-            Helpme();
-            showCodeLabels();
+            f.BmHelpAll = 1;
+            f.BmHelp = 1;
+            f.Helpme();
+            f.showCodeLabels();
         }
     }
-    if (KeyCode == vk::F3 && Showhelp == T) {
-        chartHideAll();
-        if (BmHelpAll != 0 || BmHelp != 0) {
+    if (KeyCode == vk::F3 && f.Showhelp == T) {
+        f.chartHideAll();
+        if (f.BmHelpAll != 0 || f.BmHelp != 0) {
             codeHintsOff();
         } else {
-            BmHelp = 1;
-            showCodeLabels();
-            Helpme();
+            f.BmHelp = 1;
+            f.showCodeLabels();
+            f.Helpme();
         }
     }
     if (KeyCode == vk::F1) {
-        if (UseHelp != 0) {
-            UseHelp = 0;
-            TmpHelp = 0;
+        if (f.UseHelp != 0) {
+            f.UseHelp = 0;
+            f.TmpHelp = 0;
             hintsOff();
-        } else if (TmpHelp == 0) {
-            TmpHelp = 1;
-            Showhelp = T;
-            Helpme();
-            imghidehelp->hide();
+        } else if (f.TmpHelp == 0) {
+            f.TmpHelp = 1;
+            f.Showhelp = T;
+            f.Helpme();
+            f.imghidehelp->hide();
         } else {
-            TmpHelp = 0;
+            f.TmpHelp = 0;
             hintsOff();
         }
     }
     if (KeyCode == vk::F2) {
-        if (UseHelp != 0) {
-            UseHelp = 0;
+        if (f.UseHelp != 0) {
+            f.UseHelp = 0;
             hintsOff();
         } else {
-            UseHelp = 1;
-            imghidehelp->hide();
-            Showhelp = T;
-            if (Jishu < 25) Helpme();
+            f.UseHelp = 1;
+            f.imghidehelp->hide();
+            f.Showhelp = T;
+            if (f.Jishu < 25) f.Helpme();
         }
     }
     if (KeyCode == vk::Up) {
         KeyCode = 0;
-        chartCycle();
+        f.chartCycle();
         return;
     }
     if (KeyCode == vk::Left) {
         KeyCode = 0;
-        chartToggle(QStringLiteral("横"));
+        f.chartToggle(QStringLiteral("横"));
     }
     if (KeyCode == vk::Right) {
         KeyCode = 0;
-        chartToggle(QStringLiteral("竖"));
+        f.chartToggle(QStringLiteral("竖"));
     }
     if (KeyCode == vk::Down) {
         KeyCode = 0;
-        chartToggle(QStringLiteral("折"));
+        f.chartToggle(QStringLiteral("折"));
     }
-    if (KeyCode == vk::Next) Lianxi();
-    if (KeyCode == vk::F7) {
+    if (KeyCode == vk::Next) f.Lianxi();
+    if (Picture* chart = chartOfKey(f, KeyCode)) {
         KeyCode = 0;
-        chartShowOne(imgt);
+        f.chartShowOne(chart);
     }
-    if (KeyCode == vk::F8) {
+    if (KeyCode == vk::Return && f.Jishu >= f.Temp.size()) {
         KeyCode = 0;
-        chartShowOne(imgy);
-    }
-    if (KeyCode == vk::F5) {
-        KeyCode = 0;
-        chartShowOne(imgg);
-    }
-    if (KeyCode == vk::F6) {
-        KeyCode = 0;
-        chartShowOne(imgh);
-    }
-    if (KeyCode == vk::F9) {
-        KeyCode = 0;
-        chartShowOne(imgn);
-    }
-    if (KeyCode == vk::Return && Jishu >= Temp.size()) {
-        KeyCode = 0;
-        if (isLianxi == T && nowLianXiCiShu >= Lianxicishu) {
-            ++JinduNow;
-            writeProgress(JinduNow);
+        if (f.isLianxi == T && f.nowLianXiCiShu >= f.Lianxicishu) {
+            ++f.JinduNow;
+            f.writeProgress(f.JinduNow);
         }
-        Lianxi();
+        f.Lianxi();
         return;
     }
     if (KeyCode == vk::Back) {
-        const QString text = txtInput->text();
-        Jishu = static_cast<qint16>(text.size());
-        if (Jishu > 0) oldInput = text.left(Jishu - 1);
-        if (Jishu >= 1 && Jishu <= 28) setCellColor(Jishu, kWhite);
-        Jishu = static_cast<qint16>(Jishu - 1);
-        if (Showhelp == T && Jishu >= 0) Helpme();
+        const QString text = f.txtInput->text();
+        f.Jishu = static_cast<qint16>(text.size());
+        if (f.Jishu > 0) f.oldInput = text.left(f.Jishu - 1);
+        if (f.Jishu >= 1 && f.Jishu <= 28) f.setCellColor(f.Jishu, Form1::kWhite);
+        f.Jishu = static_cast<qint16>(f.Jishu - 1);
+        if (f.Showhelp == T && f.Jishu >= 0) f.Helpme();
     }
 }
 
-void Form1::Form_KeyDown(qint16& KeyCode, qint16 /*Shift*/) {
+void KeyCommands::Form_KeyDown(qint16& KeyCode, qint16 /*Shift*/) {
+    Form1& f = f_;
+    if (Picture* chart = chartOfKey(f, KeyCode)) {
+        KeyCode = 0;
+        return f.chartShowOne(chart);
+    }
     switch (KeyCode) {
         case vk::F1: return;
-        case vk::Escape: KeyCode = 0; return chartHideAll();
-        case vk::F7: KeyCode = 0; return chartShowOne(imgt);
-        case vk::F8: KeyCode = 0; return chartShowOne(imgy);
-        case vk::F5: KeyCode = 0; return chartShowOne(imgg);
-        case vk::F6: KeyCode = 0; return chartShowOne(imgh);
-        case vk::F9: KeyCode = 0; return chartShowOne(imgn);
-        case vk::F10: return Image3_Click();
-        case vk::F11: return Image4_Click();
-        case vk::Up: KeyCode = 0; return chartCycle();
-        case vk::Left: KeyCode = 0; return chartToggle(QStringLiteral("横"));
-        case vk::Right: KeyCode = 0; return chartToggle(QStringLiteral("竖"));
-        case vk::Down: KeyCode = 0; return chartToggle(QStringLiteral("折"));
+        case vk::Escape: KeyCode = 0; return f.chartHideAll();
+        case vk::F10: return f.Image3_Click();
+        case vk::F11: return f.Image4_Click();
+        case vk::Up: KeyCode = 0; return f.chartCycle();
+        case vk::Left: KeyCode = 0; return f.chartToggle(QStringLiteral("横"));
+        case vk::Right: KeyCode = 0; return f.chartToggle(QStringLiteral("竖"));
+        case vk::Down: KeyCode = 0; return f.chartToggle(QStringLiteral("折"));
         default: return;
     }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The classroom's shared practice text: its configuration file and how it is fetched.
+// The classroom's shared practice text: its configuration file and the network path it names.
 
 #include <QByteArray>
 #include <QString>
@@ -37,26 +37,9 @@ inline constexpr qsizetype kMaxRemotePath = 4096;
 // page 936 file does. Returns nullptr when the file cannot be opened.
 std::unique_ptr<ItemReader> openRemoteConfig(const QString& path, QString* error = nullptr);
 
-// Opens a practice text by a local, mounted or network path (\\server\share\… or
-// //server/share/…), reading it once into memory so that a share that drops during practice
-// does not break the current pass. Refuses what cannot be a practice text: a folder or device,
-// an empty file, a file over 64 MiB, and bytes that are not code page 936 text.
-std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error);
-
-// True when network paths can be opened in this build (always on Windows; elsewhere only when
-// built with libsmbclient).
-bool networkPathsSupported();
-
 // "\\server\share\dir\file" or "//server/share/dir/file" as an smb:// address, each part
 // percent-encoded (so "?", "@", "%" and the like stay part of the names) except the ":" before a
 // port after the server's name. Empty when the path does not name a server, a share and a file.
 QString smbUrlFor(const QString& networkPath);
-
-// Reads a whole file from a network share as the guest user: no password is asked or stored, and
-// no Kerberos ticket or cached credential is used, so a share that needs a password fails.
-// Refuses a folder and a file over `maxBytes`. Gives up within a few seconds on a host that is
-// slow or does not answer. False with *error set on failure; always false when built without
-// libsmbclient.
-bool fetchFromShare(const QString& networkPath, qint64 maxBytes, QByteArray* bytes, QString* error);
 
 }  // namespace ml

@@ -9,7 +9,7 @@
 #include "hints/dictionary.h"
 #include "platform/platform.h"
 #include "platform/programfolder.h"
-#include "tools/art/artlib.h"
+#include "art/artlib.h"
 
 namespace ml {
 

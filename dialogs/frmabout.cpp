@@ -6,9 +6,10 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "art/art.h"
 #include "platform/platform.h"
-#include "practice/art.h"
 #include "platform/programfolder.h"
+#include "version.h"
 
 namespace ml {
 

@@ -9,8 +9,8 @@ namespace ml {
 
 class Platform;
 
-inline constexpr int kVersionMajor = 8, kVersionMinor = 8, kVersionRevision = 18;
-QString versionText();  // "版本 8.8.18"
+// "版本 " and the version, as the About and the settings dialog show it.
+QString versionText();
 
 class frmAbout : public QDialog {
     Q_OBJECT

@@ -11,7 +11,7 @@
 #include "dialogs/frmabout.h"
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
-#include "practice/art.h"
+#include "art/art.h"
 #include "practice/form1.h"
 #include "practice/rules.h"
 
@@ -70,7 +70,7 @@ void readandset::createElements() {
     Picture1->setLineWidth(2);
     Picture1->setAlignment(Qt::AlignCenter);
     // Drawn by the art library when the generated picture is missing.
-    Picture1->setPixmap(Art::picture(main_.home(), QStringLiteral("settings.png")));
+    Picture1->setPixmap(Art::picture(main_.folder().data, QStringLiteral("settings.png")));
 
     Label22 = makeLabel(this, QStringLiteral("墨岚打字通"), 88, 16, 112, "Label22");
     lblVersion = makeLabel(this, QString(), 208, 16, 160, "lblVersion");

@@ -51,7 +51,7 @@ void Form1::txtInput_Change() {
         }
     }
     // One sound per change: a new sound would cut the previous one off anyway.
-    if (wrong) platform_.playSound(homePath(QStringLiteral("声音/打错字.wav")));
+    if (wrong) platform_.playSound(dataPath(QStringLiteral("声音/打错字.wav")));
 
     if (Showhelp == QStringLiteral("T")) Helpme();
 

@@ -4,15 +4,13 @@
 #include <QFileInfo>
 
 #include "content/convert.h"
-#include "content/remote.h"
 #include "form1.h"
-#include "platform/programfolder.h"
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 namespace ml {
 
 namespace {
-const QChar CR(u'\r');
 
 bool samePath(const QString& a, const QString& b) {
     return QDir::cleanPath(QDir::fromNativeSeparators(a)) ==
@@ -33,25 +31,14 @@ bool Form1::openReader(const QString& path) {
     QString why;
     // A network path is fetched like the classroom text even when it is opened as a local
     // practice file (the open dialog cancelled during remote practice reopens it so).
-    const bool network = path.startsWith(QStringLiteral("\\\\")) || path.startsWith(QStringLiteral("//"));
-    reader_ = remote_ || network ? openRemoteText(path, &why) : ItemReader::openFile(path, &why);
+    reader_ = remote_ || isNetworkPath(path) ? openRemoteText(path, &why)
+                                              : ItemReader::openFile(path, &why);
     if (reader_ && !remote_ && looksBinary(path)) {
         reader_.reset();
-        why = QStringLiteral("它不是文本文件（文件里有二进制数据，例如图片、文档或程序）。");
+        why = text::binaryFileReason();
     }
     if (reader_) return true;
-    if (remote_) {
-        platform_.messageBox(this,
-                             CR + QStringLiteral("打开文件失败！") + CR + CR +
-                                 QStringLiteral("请检查 ") + path +
-                                 QStringLiteral(" 文件是否存在。　　　") + CR + CR +
-                                 QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。"),
-                             MsgIcon::Exclamation, MsgButtons::Ok);
-        returnToNoFile();
-        return false;
-    }
-    platform_.messageBox(this,
-                         CR + QStringLiteral("无法打开练习文件 ") + path + CR + CR + why,
+    platform_.messageBox(this, remote_ ? text::openFailed(path) : text::cannotOpenPractice(path, why),
                          MsgIcon::Exclamation, MsgButtons::Ok);
     returnToNoFile();
     return false;
@@ -61,10 +48,8 @@ void Form1::failReading() {
     const QString why = reader_ ? reader_->errorString() : QString();
     const QString path = Fname;
     reader_.reset();
-    platform_.messageBox(this,
-                         CR + QStringLiteral("练习文件 ") + path + QStringLiteral(" 无法继续读取。") +
-                             CR + CR + why,
-                         MsgIcon::Exclamation, MsgButtons::Ok);
+    platform_.messageBox(this, text::cannotGoOnReading(path, why), MsgIcon::Exclamation,
+                         MsgButtons::Ok);
     returnToNoFile();
 }
 
@@ -74,7 +59,7 @@ void Form1::returnToNoFile() {
     convOut_.reset();
     progress_.close();
     Timer1->stop();
-    lbfilename->setText(QStringLiteral("练习文件类型: *.txt"));
+    lbfilename->setText(text::kNoFileCaption);
     lblianxi->setEnabled(false);
     txtInput->setEnabled(false);
     lblianxi->hide();
@@ -150,14 +135,13 @@ void Form1::Lianxi() {
 }
 
 bool Form1::formatCheck(qint64 length) {
-    const MsgResult answer = platform_.messageBox(this, formatCheckMessage(Temp, length),
+    const MsgResult answer = platform_.messageBox(this, text::formatCheck(Temp, length),
                                                   MsgIcon::Exclamation, MsgButtons::OkCancel);
     if (answer != MsgResult::Ok) return true;
 
     QString target = homePath(QStringLiteral("练习文件/") + fileNameOf(Fname));
     while (samePath(target, Fname)) {
-        platform_.messageBox(this, CR + QStringLiteral("文件已经打开，请用新的文件名保存。"),
-                             MsgIcon::Stop, MsgButtons::Ok);
+        platform_.messageBox(this, text::fileAlreadyOpen(), MsgIcon::Stop, MsgButtons::Ok);
         CD1_FileName.clear();
         FileDialogRequest req{CD1_InitDir, CD1_DefaultExt, CD1_Filter, CD1_FileName};
         target = platform_.saveFileName(this, req);
@@ -172,10 +156,8 @@ bool Form1::formatCheck(qint64 length) {
     auto out = std::make_unique<Cp936LineWriter>();
     QString why;
     if (!out->open(target, &why)) {
-        platform_.messageBox(this,
-                             CR + QStringLiteral("无法写入 ") + target + CR + CR + why + CR + CR +
-                                 QStringLiteral("格式转换已取消，继续练习原文件。"),
-                             MsgIcon::Exclamation, MsgButtons::Ok);
+        platform_.messageBox(this, text::cannotWriteConversion(target, why), MsgIcon::Exclamation,
+                             MsgButtons::Ok);
         return true;
     }
     convOut_ = std::move(out);

@@ -8,13 +8,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "dialogs/findit.h"
-#include "dialogs/frmabout.h"
-#include "dialogs/readandset.h"
+#include "art/art.h"
+#include "art/artlib.h"
 #include "hints/dictionary.h"
-#include "platform/programfolder.h"
-#include "practice/art.h"
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 namespace ml {
 
@@ -67,10 +65,10 @@ Picture* makePicture(QWidget* parent, const QString& name, const QRect& geo, con
 
 }  // namespace
 
-Form1::Form1(Platform& platform, const QString& home, QWidget* parent)
-    : QWidget(parent), platform_(platform), home_(home) {
+Form1::Form1(Platform& platform, const ProgramFolder& folder, QWidget* parent)
+    : QWidget(parent), platform_(platform), folder_(folder) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("墨岚打字通"));
+    setWindowTitle(text::kWindowTitle);
     setFixedSize(1018, 736);
     setMouseTracking(true);
     // Keys reach the window before a file is open; a click on its surface must not take the
@@ -80,14 +78,20 @@ Form1::Form1(Platform& platform, const QString& home, QWidget* parent)
     Form_Load();
 }
 
-Form1::~Form1() {
-    if (about_) delete about_.data();
+Form1::~Form1() = default;
+
+void Form1::setCommands(std::unique_ptr<Form1Commands> commands) { commands_ = std::move(commands); }
+
+void Form1::txtInput_KeyDown(qint16& KeyCode, qint16 Shift) {
+    if (commands_) commands_->txtInput_KeyDown(KeyCode, Shift);
 }
 
-QString Form1::homePath(const QString& relative) const { return inFolder(home_, relative); }
+void Form1::Form_KeyDown(qint16& KeyCode, qint16 Shift) {
+    if (commands_) commands_->Form_KeyDown(KeyCode, Shift);
+}
 
 void Form1::createElements() {
-    const Art art = Art::load(home_);
+    const Art art = Art::load(folder_.data);
     background_ = art.background;
 
     // Practice panel: cells first, so the line label lies in front of them.
@@ -114,7 +118,6 @@ void Form1::createElements() {
     txtInput->setFont(songFont(21.75));
     txtInput->setMaxLength(28);
     txtInput->setEnabled(false);
-    txtInput->installEventFilter(this);
     connect(txtInput, &QLineEdit::textChanged, this, [this] { txtInput_Change(); });
 
     const QFont figureFont = songFont(12);
@@ -122,7 +125,7 @@ void Form1::createElements() {
     lbshudu = makeLabel(this, "lbshudu", QRect(360, 360, 120, 20), figureFont, QStringLiteral("0"));
     lbZql = makeLabel(this, "lbZql", QRect(592, 360, 120, 20), figureFont, QStringLiteral("100%"));
     lbfilename = makeLabel(this, "lbfilename", QRect(72, 32, 449, 13), songFont(9),
-                           QStringLiteral("练习文件类型: *.txt"));
+                           text::kNoFileCaption);
 
     // Toolbar: the normal picture lies behind its highlighted twin.
     Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), art.openLocal);
@@ -136,9 +139,9 @@ void Form1::createElements() {
     imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), art.cmd[2]);
     imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), art.cmdHi[2]);
     for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
-    imgcmd11->setToolTip(QStringLiteral("功能键与设置"));
-    imgcmd22->setToolTip(QStringLiteral("拆字方法、编码查询"));
-    imgcmd33->setToolTip(QStringLiteral("关于"));
+    imgcmd11->setToolTip(text::kSettingsTip);
+    imgcmd22->setToolTip(text::kLookupTip);
+    imgcmd33->setToolTip(text::kAboutTip);
     for (Picture* p : {Image1, Image2, imgcmd1, imgcmd2, imgcmd3}) p->setMouseTracking(true);
     connect(Image1, &Picture::mouseMoved, this, [this] { Image1_MouseMove(); });
     connect(Image2, &Picture::mouseMoved, this, [this] { Image2_MouseMove(); });
@@ -188,17 +191,10 @@ void Form1::createElements() {
     connect(imghelphide, &Picture::clicked, this, [this] { imghelphide_Click(); });
 
     // Key pictures over the cells of the root chart.
-    struct KeyPos { char key; int x, y; };
-    static const KeyPos kKeys[] = {
-        {'q', 216, 448}, {'w', 288, 448}, {'e', 352, 448}, {'r', 424, 448}, {'t', 496, 448},
-        {'y', 568, 448}, {'u', 632, 448}, {'i', 704, 448}, {'o', 768, 448}, {'p', 840, 448},
-        {'a', 256, 556}, {'s', 320, 556}, {'d', 392, 556}, {'f', 464, 556}, {'g', 536, 556},
-        {'h', 600, 556}, {'j', 670, 556}, {'k', 736, 556}, {'l', 808, 560}, {'x', 352, 656},
-        {'c', 424, 656}, {'v', 496, 656}, {'b', 568, 656}, {'n', 632, 656}, {'m', 704, 656}};
-    for (const KeyPos& kp : kKeys) {
-        const int i = kp.key - 'a';
-        keys[i] = makePicture(this, QString(QLatin1Char(kp.key)), QRect(kp.x, kp.y, 29, 29),
-                              art.keys[i]);
+    for (int i = 0; i < 25; ++i) {
+        const char key = char('a' + i);
+        keys[i] = makePicture(this, QString(QLatin1Char(key)),
+                              QRect(art::keyPicturePos(key), QSize(29, 29)), art.keys[i]);
         keys[i]->hide();
     }
 
@@ -241,7 +237,7 @@ void Form1::Form_Load() {
 
     dict_ = std::make_unique<CodeDictionary>();
     QString dictError;
-    if (!dict_->open(homePath(QStringLiteral("CiKu.mdb")), &dictError)) dictStartupError_ = dictError;
+    if (!dict_->open(dataPath(QStringLiteral("CiKu.mdb")), &dictError)) dictStartupError_ = dictError;
 
     UseHelp = 0;
     BmHelp = 0;
@@ -310,33 +306,11 @@ void Form1::imgcmd3_MouseMove() {
     imgcmd22->hide();
 }
 
-frmAbout* Form1::about() const { return static_cast<frmAbout*>(about_.data()); }
-
-void Form1::imgcmd33_Click() {
-    if (!about_) about_ = new frmAbout(platform_, home_);
-    about_->show();
-    about_->raise();
-    about_->activateWindow();
-}
+void Form1::imgcmd11_Click() { emit settingsRequested(); }
+void Form1::imgcmd22_Click() { emit lookupRequested(); }
+void Form1::imgcmd33_Click() { emit aboutRequested(); }
 
 void Form1::imgg_Click() { imgg->hide(); }
-
-void Form1::imgcmd11_Click() {
-    // One settings dialog at a time; a second click brings the open one forward without loading
-    // it again. As a child of this window it never outlives the count it edits.
-    if (!readandset_) readandset_ = new readandset(*this, this);
-    readandset_->show();
-    readandset_->raise();
-    readandset_->activateWindow();
-}
-void Form1::imgcmd22_Click() {
-    // One lookup dialog at a time; a second click brings the open one forward. It is a child of
-    // this window, so it never outlives the dictionary it searches.
-    if (!findit_) findit_ = new findit(platform_, home_, dict_.get(), this);
-    findit_->show();
-    findit_->raise();
-    findit_->activateWindow();
-}
 
 void Form1::imghelphide_Click() {
     if (Fname.isEmpty()) return;
@@ -346,8 +320,19 @@ void Form1::imghelphide_Click() {
 
 void Form1::closeEvent(QCloseEvent* e) {
     // Progress is written whenever a line is finished, so nothing needs saving here.
-    imgcmd33_Click();
+    emit closing();
     e->accept();
+}
+
+void Form1::resetFigures() {
+    Timer1->stop();
+    Times = 0;
+    Types = 0;
+    RightTypes = 0;
+    lbtime->setText(QStringLiteral("0:00:00"));
+    lbshudu->setText(QStringLiteral("0"));
+    lbZql->setText(QStringLiteral("100%"));
+    oldInput.clear();
 }
 
 }  // namespace ml

@@ -1,12 +1,15 @@
 #pragma once
 // The main window: the one long-lived object of the tutor. It owns every piece of practice state
-// as plain members and every element of the practice screen. Its operations are defined in the
-// folder of the subsystem they belong to (practice/, hints/, commands/, content/).
+// as plain members and every element of the practice screen, and runs the practice: the feed,
+// the typing checker, the clock, the opening of files, the hint display and the charts.
+//
+// What lies above it reaches it through two seams, so that it depends on neither: the key
+// commands (commands/) are installed as its Form1Commands, and the dialogs (dialogs/) answer its
+// signals.
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -14,15 +17,31 @@
 
 #include "platform/itemreader.h"
 #include "platform/platform.h"
+#include "platform/programfolder.h"
 #include "platform/recordfile.h"
 #include "platform/textfile.h"
 
 namespace ml {
 
 class CodeDictionary;
-class frmAbout;
-class findit;
-class readandset;
+class Form1;
+
+// The key handlers of the input box and of the window, run before the box acts on a key; a
+// handler consumes the key by setting its code to 0.
+class Form1Commands {
+public:
+    virtual ~Form1Commands() = default;
+    virtual void txtInput_KeyDown(qint16& KeyCode, qint16 Shift) = 0;
+    virtual void Form_KeyDown(qint16& KeyCode, qint16 Shift) = 0;
+};
+
+// True for \\server\share\… and //server/share/….
+bool isNetworkPath(const QString& path);
+// Opens a practice text by a local, mounted or network path, reading it once into memory so that
+// a share that drops during practice does not break the current pass. Refuses what cannot be a
+// practice text: a folder or device, an empty file, a file over 64 MiB, and bytes that are not
+// code page 936 text.
+std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error);
 
 // A picture element: shows a pixmap (optionally stretched) and reports clicks and mouse moves.
 class Picture : public QLabel {
@@ -41,8 +60,8 @@ protected:
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // `home` is the program folder. Form_Load runs in the constructor, as the window loads.
-    Form1(Platform& platform, const QString& home, QWidget* parent = nullptr);
+    // `folder` is the program folder. Form_Load runs in the constructor, as the window loads.
+    Form1(Platform& platform, const ProgramFolder& folder, QWidget* parent = nullptr);
     ~Form1() override;
 
     // ---- Elements (object names are these member names) ----
@@ -107,8 +126,11 @@ public:
     void FindZi();
     void FindCi();
     void Bigshow();
+    // Run the installed key commands (none: the key is not consumed).
     void txtInput_KeyDown(qint16& KeyCode, qint16 Shift);
     void Form_KeyDown(qint16& KeyCode, qint16 Shift);
+    void setCommands(std::unique_ptr<Form1Commands> commands);
+    Form1Commands* commands() const { return commands_.get(); }
 
     // Chart commands.
     void chartCycle();
@@ -130,12 +152,16 @@ public:
     void imghelphide_Click();
 
     // ---- Helpers shared by the operations ----
-    QString home() const { return home_; }
-    QString homePath(const QString& relative) const;
+    const ProgramFolder& folder() const { return folder_; }
+    QString home() const { return folder_.home; }
+    // What the tutor writes ("config", progress, practice files, the classroom's configuration).
+    QString homePath(const QString& relative) const { return folder_.homePath(relative); }
+    // What it only reads (dictionary, pictures, sounds, the help texts).
+    QString dataPath(const QString& relative) const { return folder_.dataPath(relative); }
     Platform& platform() { return platform_; }
     CodeDictionary* dictionary() { return dict_.get(); }
     bool readerOpen() const { return reader_ != nullptr; }
-    frmAbout* about() const;
+    void closeReader() { reader_.reset(); }
     // A problem found while loading (an unusable code dictionary), to be told once the window
     // shows; empty when all is well.
     QString startupWarning() const { return dictStartupError_; }
@@ -145,6 +171,8 @@ public:
     void returnToNoFile();
     // Writes record 1 of the progress file, when one is open.
     void writeProgress(qint32 value);
+    // Stops the clock and sets the figures back, as every opening does.
+    void resetFigures();
     void setCellColor(int k, const QColor& c);
     QColor cellColor(int k) const;
     void hideCodeLabels();
@@ -158,12 +186,17 @@ public:
     static const QColor kRed;
     static QColor rightColor();
 
+signals:
+    // The toolbar asks for a dialog; the window closing asks for the About dialog.
+    void settingsRequested();
+    void lookupRequested();
+    void aboutRequested();
+    void closing();
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createElements();
@@ -174,15 +207,13 @@ private:
     void failReading();
 
     Platform& platform_;
-    QString home_;
+    ProgramFolder folder_;
+    std::unique_ptr<Form1Commands> commands_;
     QPixmap background_;
     std::unique_ptr<ItemReader> reader_;
     std::unique_ptr<Cp936LineWriter> convOut_;
     RecordFile progress_;
     std::unique_ptr<CodeDictionary> dict_;
-    QPointer<QWidget> about_;
-    QPointer<QWidget> findit_;
-    QPointer<QWidget> readandset_;
     QPixmap whiteCi_;
     // Counts openings, so that a round can tell that a nested conversion replaced the file.
     quint64 openings_ = 0;
@@ -190,8 +221,6 @@ private:
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
-    // The input method has a composition open in the input box.
-    bool composing_ = false;
 };
 
 }  // namespace ml

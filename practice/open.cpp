@@ -3,27 +3,17 @@
 
 #include "form1.h"
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 namespace ml {
 
-namespace {
-const QChar CR(u'\r');
-}
-
 void Form1::Image3_Click() {
-    platform_.playSound(homePath(QStringLiteral("声音/通知.wav")));
+    platform_.playSound(dataPath(QStringLiteral("声音/通知.wav")));
 
-    Timer1->stop();
-    Times = 0;
     Jishu = 0;
-    RightTypes = 0;
-    Types = 0;
     nowLianXiCiShu = 0;
     txtInput->clear();
-    lbtime->setText(QStringLiteral("0:00:00"));
-    lbshudu->setText(QStringLiteral("0"));
-    lbZql->setText(QStringLiteral("100%"));
-    oldInput.clear();
+    resetFigures();
     for (int k = 1; k <= 28; ++k) setCellColor(k, kWhite);
 
     CD1_InitDir = homePath(QStringLiteral("练习文件"));
@@ -37,13 +27,13 @@ void Form1::Image3_Click() {
     const QString candidate = chosen.isEmpty() ? Fname : chosen;
     if (candidate.isEmpty()) return;
     if (!hasTxtExtension(candidate)) {
-        platform_.messageBox(this, refusedExtensionMessage(candidate), MsgIcon::Exclamation,
+        platform_.messageBox(this, text::refusedExtension(candidate), MsgIcon::Exclamation,
                              MsgButtons::Ok);
         return;
     }
     Fname = candidate;
     lbfilename->setText(shortenPath(Fname));
-    platform_.playSound(homePath(QStringLiteral("声音/打开文件.wav")));
+    platform_.playSound(dataPath(QStringLiteral("声音/打开文件.wav")));
 
     progress_.close();
     if (convOut_) convOut_->cancel();
@@ -67,9 +57,7 @@ void Form1::Image3_Click() {
         }
     } else {
         // A read-only program folder: practice still works, it just cannot be resumed later.
-        platform_.messageBox(this,
-                             CR + QStringLiteral("无法写入练习进度文件 ") + progressPath + CR + CR +
-                                 why + CR + CR + QStringLiteral("本次练习的进度将不会保存。"),
+        platform_.messageBox(this, text::progressNotWritable(progressPath, why),
                              MsgIcon::Exclamation, MsgButtons::Ok);
     }
 

@@ -6,7 +6,6 @@
 namespace ml {
 
 namespace {
-const QChar CR(u'\r');
 
 // The digits of n, with a blank before a value of 0 or more and a minus sign before a negative.
 QString signedText(qint64 n) {
@@ -74,26 +73,6 @@ QString shortenPath(const QString& path) {
     const QString sep = folder.isEmpty() ? QStringLiteral("\\") : QString(folder.back());
     const QString folderPart = folder.size() > 39 ? folder.left(39) + QStringLiteral("...") + sep : folder;
     return (folderPart + namePart).left(63);
-}
-
-QString formatCheckMessage(const QString& item, qint64 length) {
-    QString p1, p2, p3;
-    if (length <= 30) {
-        p1 = item.left(28);
-    } else {
-        p1 = item.mid(0, 22);
-        p2 = item.mid(22, 27);
-        p3 = item.mid(49, 24);
-    }
-    return CR + QStringLiteral("你所打开的练习文件格式非 五笔·键途 软件专用格式。　　　") + CR + CR +
-           CR + QStringLiteral("内容预览：") + p1 + CR + CR + p2 + CR + CR + p3 +
-           QStringLiteral("……") + CR + CR + CR + CR + QStringLiteral("要进行格式转换吗？");
-}
-
-QString refusedExtensionMessage(const QString& candidate) {
-    return CR + QStringLiteral("禁止打开文件！") + CR + CR + candidate +
-           QStringLiteral(" 不是文本文件（*.TXT）。") + CR + CR +
-           QStringLiteral("不知道你是怎么搞的。在为本软件捉虫吗？　　　");
 }
 
 }  // namespace ml

@@ -25,8 +25,4 @@ bool hasTxtExtension(const QString& path);
 // The path as the file-name bar shows it, at most 63 characters.
 QString shortenPath(const QString& path);
 
-// Messages (CR separates their lines, as everywhere in the tutor).
-QString formatCheckMessage(const QString& item, qint64 length);
-QString refusedExtensionMessage(const QString& candidate);
-
 }  // namespace ml

@@ -36,9 +36,9 @@ fi
 [ "$mode" = deps ] && exit 0
 
 if [ "$mode" = run ]; then
-  cmake --preset default -DML_BUILD_TESTS=OFF -DML_BUILD_BENCH=OFF
+  cmake --preset default -DML_BUILD_TESTS=OFF
 else
-  cmake --preset default -DML_BUILD_TESTS=ON -DML_BUILD_BENCH=ON
+  cmake --preset default -DML_BUILD_TESTS=ON
 fi
 cmake --build --preset default
 

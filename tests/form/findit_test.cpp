@@ -41,7 +41,7 @@ protected:
 
     ml::findit* openDialog() {
         form->imgcmd22_Click();
-        auto* d = form->findChild<ml::findit*>();
+        auto* d = dialogs().lookup();
         EXPECT_NE(d, nullptr);
         return d;
     }
@@ -132,7 +132,7 @@ TEST_F(Findit, EnterAndEscCloseAndReopeningStartsAfresh) {
         d->txtfindit->setText(u"中"_s);
         // The toolbar button brings back the open dialog rather than making a second one.
         EXPECT_EQ(openDialog(), d.data());
-        EXPECT_EQ(form->findChildren<ml::findit*>().size(), 1);
+        EXPECT_EQ(windowsOf<ml::findit>(), 1);
         EXPECT_EQ(cells(d), u"K|H|K|"_s);
 
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);

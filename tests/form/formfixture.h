@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "commands/keys.h"
+#include "dialogs/host.h"
 #include "platform/cp936.h"
 #include "practice/form1.h"
 #include "scriptedplatform.h"
@@ -103,7 +105,18 @@ protected:
             QFile::copy(QDir(app).filePath(u"CiKu.mdb"_s), path(u"CiKu.mdb"_s));
         }
         form = std::make_unique<ml::Form1>(p, home);
+        ml::installCommands(*form);
+        ml::installDialogs(*form);
         return *form;
+    }
+    ml::DialogHost& dialogs() const { return *ml::dialogsOf(*form); }
+    // The open windows of a kind (the dialogs are windows of their own).
+    template <class T>
+    static int windowsOf() {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<T*>(w)) ++n;
+        return n;
     }
 
     QString path(const QString& relative) const { return QDir(home).filePath(relative); }

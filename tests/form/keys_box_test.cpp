@@ -54,10 +54,11 @@ protected:
         file = makePractice(u"课文.txt"_s, lines);
         open(file);
         EXPECT_TRUE(f.txtInput->hasFocus());
-        // The spy goes behind the window's filter: filters installed last run first.
-        f.txtInput->removeEventFilter(&f);
+        // The spy goes behind the commands' filter: filters installed last run first.
+        auto* commands = dynamic_cast<QObject*>(f.commands());
+        f.txtInput->removeEventFilter(commands);
         f.txtInput->installEventFilter(&spy);
-        f.txtInput->installEventFilter(&f);
+        f.txtInput->installEventFilter(commands);
         return f;
     }
 

@@ -1,5 +1,5 @@
 // Practice rounds: repetition, the start over at the end of the file, the format check of
-// over-long items with the conversion, and unreadable files (Parts 1.2, 4.1).
+// over-long items with the conversion, and unreadable files.
 #include "formfixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Start-up with the repeat-count file "config", the initial window, shut-down with the About
-// dialog and the highlighting of the toolbar buttons (Parts 1.1, 5.3).
+// dialog and the highlighting of the toolbar buttons.
 #include <QMouseEvent>
 
 #include "dialogs/frmabout.h"
@@ -89,7 +89,7 @@ TEST_F(Startup, ClosingShowsAbout) {
     ml::Form1& f = build();
     f.show();
     EXPECT_TRUE(f.close());
-    ml::frmAbout* about = f.about();
+    ml::frmAbout* about = dialogs().about();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
     EXPECT_FALSE(about->isModal());
@@ -108,8 +108,8 @@ TEST_F(Startup, ClosingWhilePractisingThenResuming) {
     for (QChar c : lines[0]) form->txtInput->insert(QString(c));
     ASSERT_EQ(form->lblianxi->text(), u"第二行"_s);
     EXPECT_TRUE(form->close());
-    ASSERT_NE(form->about(), nullptr);
-    EXPECT_TRUE(form->about()->isVisible());
+    ASSERT_NE(dialogs().about(), nullptr);
+    EXPECT_TRUE(dialogs().about()->isVisible());
     // Nothing more is written at shut-down.
     EXPECT_EQ(readFile(path(u"练习进度/a.SAV"_s)), le32(2));
 
@@ -123,11 +123,11 @@ TEST_F(Startup, ClosingWhilePractisingThenResuming) {
 TEST_F(Startup, AboutLinkTurnsRedAndOpensUrl) {
     ml::Form1& f = build();
     f.imgcmd33_Click();
-    ml::frmAbout* about = f.about();
+    ml::frmAbout* about = dialogs().about();
     ASSERT_NE(about, nullptr);
     // Showing it again shows the same window.
     f.imgcmd33_Click();
-    EXPECT_EQ(f.about(), about);
+    EXPECT_EQ(dialogs().about(), about);
 
     EXPECT_NE(about->Label2->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
     const QPointF at(3, 3);

@@ -1,4 +1,4 @@
-// The typing checker and the session clock (Parts 1.3, 1.4), driven through the input box.
+// The typing checker and the session clock, driven through the input box.
 #include "formfixture.h"
 
 namespace {

@@ -29,9 +29,8 @@ protected:
     // Opens the dialog through the main window's settings button.
     ml::readandset& openDialog() {
         form->imgcmd11_Click();
-        const auto all = form->findChildren<ml::readandset*>();
-        EXPECT_EQ(all.size(), 1);
-        return *all.first();
+        EXPECT_EQ(windowsOf<ml::readandset>(), 1);
+        return *FormFixture::dialogs().settings();
     }
     void pressKey(QWidget* target, Qt::Key key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -39,7 +38,7 @@ protected:
     }
     // Lets a dialog closed with WA_DeleteOnClose go away.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    int dialogs() const { return int(form->findChildren<ml::readandset*>().size()); }
+    int dialogs() const { return windowsOf<ml::readandset>(); }
 };
 
 TEST_F(Settings, ElementsAndLoad) {

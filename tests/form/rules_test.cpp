@@ -1,5 +1,6 @@
-// Pure rules of the practice session (Parts 1.1, 1.4, 1.5): figures, names and checks.
+// Pure rules of the practice session: figures, names and checks.
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +113,7 @@ TEST(ConfigBytes, BlankDigitBlankCrLf) {
 
 TEST(Messages, RefusedExtension) {
     EXPECT_EQ(
-        ml::refusedExtensionMessage(u"C:\\a.doc"_s),
+        ml::text::refusedExtension(u"C:\\a.doc"_s),
         u"\r禁止打开文件！\r\rC:\\a.doc 不是文本文件（*.TXT）。\r\r不知道你是怎么搞的。在为本软件捉虫吗？\u3000\u3000\u3000"_s);
 }
 

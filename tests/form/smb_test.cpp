@@ -5,6 +5,7 @@
 
 #include "content/remote.h"
 #include "formfixture.h"
+#include "platform/smbfetch.h"
 
 #ifndef Q_OS_WIN
 #include <arpa/inet.h>
@@ -107,7 +108,7 @@ TEST_F(SmbShare, WhatCannotBeReadFails) {
         SCOPED_TRACE(c.name);
         QByteArray bytes;
         QString why;
-        EXPECT_FALSE(ml::fetchFromShare(c.file, 64ll * 1024 * 1024, &bytes, &why));
+        EXPECT_FALSE(ml::fetchFromShare(ml::smbUrlFor(c.file), 64ll * 1024 * 1024, &bytes, &why));
         EXPECT_TRUE(why.contains(c.reason)) << why.toStdString();
         configure(c.file);
         form->Image4_Click();

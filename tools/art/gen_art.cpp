@@ -8,7 +8,7 @@
 #include <QSaveFile>
 #include <cstdio>
 
-#include "tools/art/artlib.h"
+#include "art/artlib.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "hints/dictionary.h"
 #include "practice/form1.h"
+#include "practice/texts.h"
 
 namespace ml {
 
@@ -31,7 +32,7 @@ bool Form1::loadDecomposition(Picture* target) {
     // pictures are kept for the session (a picture changed on disk is seen after a restart).
     // Only successful loads are kept: a picture added while the tutor runs is found at once.
     const bool hiDpi = devicePixelRatioF() > 1.0;
-    const QString base = homePath(QStringLiteral("拆字图/") + Piczi);
+    const QString base = dataPath(QStringLiteral("拆字图/") + Piczi);
     const QString key = base + (hiDpi ? QStringLiteral("@2x") : QString());
     QPixmap pm;
     if (!QPixmapCache::find(key, &pm)) {
@@ -119,7 +120,7 @@ void Form1::FindZi() {
             BianmaZi = result->email;
             return;
         case CodeDictionary::Outcome::InexactMiss:
-            platform_.messageBox(this, QStringLiteral("数据库中没有") + NameQuery + QStringLiteral("字"),
+            platform_.messageBox(this, text::notInDictionary(NameQuery),
                                  MsgIcon::None, MsgButtons::Ok);
             BianmaZi.clear();
             return;

@@ -11,10 +11,13 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "art/art.h"
+#include "commands/keys.h"
 #include "content/convert.h"
+#include "dialogs/host.h"
 #include "platform/qtplatform.h"
-#include "practice/art.h"
 #include "practice/form1.h"
+#include "version.h"
 
 namespace ml {
 
@@ -54,7 +57,7 @@ int runApp(int argc, char** argv) {
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("molan-tutor"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("8.8.18"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionString));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("墨岚打字通：五笔字型 86 版打字练习"));
@@ -116,7 +119,9 @@ int runApp(int argc, char** argv) {
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTranslator);
     QtPlatform platform;
-    Form1 form(platform, home);
+    Form1 form(platform, ProgramFolder(home));
+    installCommands(form);
+    installDialogs(form);
     form.show();
     if (!form.startupWarning().isEmpty()) {
         QTimer::singleShot(0, &form, [&form, &platform] {

@@ -1,20 +1,19 @@
-// Opening the classroom's shared practice text named in "远程内容.ini".
+// The classroom's configuration file "远程内容.ini" and the network path it names.
 #include "content/remote.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <QUrl>
 #include <algorithm>
 #include <cstring>
 
 #include "platform/cp936.h"
 #include "platform/itemreader.h"
-#include "practice/form1.h"
 
 namespace ml {
 
 namespace {
-const QChar CR(u'\r');
 
 // Hands the text of a file saved as UTF-8 or UTF-16 to the item reader as code page 936 bytes, a
 // piece at a time. Text that code page 936 cannot hold ends the data with a read error, after
@@ -129,66 +128,19 @@ std::unique_ptr<ItemReader> openRemoteConfig(const QString& path, QString* error
     return std::make_unique<ItemReader>(std::move(device));
 }
 
-void Form1::Image4_Click() {
-    platform_.playSound(homePath(QStringLiteral("声音/通知.wav")));
-    Timer1->stop();
-    Times = 0;
-    Types = 0;
-    RightTypes = 0;
-    lbtime->setText(QStringLiteral("0:00:00"));
-    lbshudu->setText(QStringLiteral("0"));
-    lbZql->setText(QStringLiteral("100%"));
-    oldInput.clear();
-
-    reader_.reset();
-    if (convOut_) convOut_->cancel();
-    convOut_.reset();
-    const QString iniPath = homePath(QStringLiteral("远程内容.ini"));
-    RemoteConfig cfg;
-    if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
-
-    auto fail = [this](const QString& text) {
-        reader_.reset();
-        platform_.messageBox(this, text, MsgIcon::Exclamation, MsgButtons::Ok);
-        returnToNoFile();
-    };
-    auto openingFailed = [&fail](const QString& path) {
-        fail(CR + QStringLiteral("打开文件失败！") + CR + CR + QStringLiteral("请检查 ") + path +
-             QStringLiteral(" 文件是否存在。　　　") + CR + CR +
-             QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。"));
-    };
-    // A file that exists but cannot be decoded failed while being read: the same message.
-    if (cfg.status == RemoteConfig::Missing || cfg.status == RemoteConfig::Unreadable) {
-        return fail(CR + QDir::toNativeSeparators(iniPath) + QStringLiteral(" 文件失踪。") + CR +
-                    CR + QStringLiteral("请注意检查发生问题的原因，阅读帮助文件。　　　"));
-    }
-    if (cfg.status == RemoteConfig::BadPrefix) {
-        // The reader is closed already; leaving the old line on show would make the next round
-        // read from no file, so the window returns to the no-file state.
-        return fail(CR + QStringLiteral("配置文件内容错误！") + CR + CR +
-                    QStringLiteral("请用记事本编辑 ") + QDir::toNativeSeparators(iniPath) + CR +
-                    CR + QStringLiteral("确保文件中第二行内容以 “Path= ”　开头。"));
-    }
-    // A path line longer than any path names no file; it is not even tried.
-    if (cfg.tooLong) return openingFailed(cfg.path);
-    Fname = cfg.path.isEmpty() ? homePath(QStringLiteral("局域网中同步练习说明.txt")) : cfg.path;
-    QString why;
-    remote_ = true;
-    reader_ = openRemoteText(Fname, &why);
-    if (!reader_) return openingFailed(Fname);
-    progress_.close();
-    lbfilename->setText(Fname);
-    CD1_FileName.clear();
-    lblianxi->setEnabled(true);
-    txtInput->setEnabled(true);
-    lblianxi->show();
-    txtInput->show();
-    Jishu = 0;
-    nowLianXiCiShu = 0;
-    isLianxi = QStringLiteral("F");
-    imghelphide->hide();
-    ++openings_;
-    Lianxi();
+QString smbUrlFor(const QString& networkPath) {
+    QString rest = networkPath;
+    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!rest.startsWith(QStringLiteral("//"))) return {};
+    const QStringList parts = rest.mid(2).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.size() < 3) return {};
+    // The server keeps a ":port" (tests reach a server on a high loopback port); an "@" in it
+    // would otherwise be taken for user credentials.
+    QString url = QStringLiteral("smb://") +
+                  QString::fromLatin1(QUrl::toPercentEncoding(parts[0], QByteArrayLiteral(":")));
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        url += QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(parts[i]));
+    return url;
 }
 
 }  // namespace ml

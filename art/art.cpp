@@ -4,7 +4,7 @@
 #include <QImageReader>
 
 #include "platform/programfolder.h"
-#include "tools/art/artlib.h"
+#include "art/artlib.h"
 
 namespace ml {
 

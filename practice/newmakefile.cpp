@@ -2,12 +2,9 @@
 // output; this pours the source into practice lines and opens the result.
 #include "content/convert.h"
 #include "practice/form1.h"
+#include "practice/texts.h"
 
 namespace ml {
-
-namespace {
-const QChar CR(u'\r');
-}
 
 void Form1::newmakefile() {
     QString why;
@@ -17,19 +14,14 @@ void Form1::newmakefile() {
     if (!ok) {
         if (convOut_) convOut_->cancel();
         convOut_.reset();
-        platform_.messageBox(this,
-                             CR + QStringLiteral("文件转换失败！") + CR + CR + why,
-                             MsgIcon::Exclamation, MsgButtons::Ok);
+        platform_.messageBox(this, text::conversionFailed(why), MsgIcon::Exclamation,
+                             MsgButtons::Ok);
         returnToNoFile();
         return;
     }
     convOut_.reset();
 
-    platform_.messageBox(this,
-                         CR + QStringLiteral("文件转换完毕!") + CR + CR +
-                             QStringLiteral("新文件保存为 ") + Fname + QStringLiteral(" 。　　　") +
-                             CR + CR + CR + QStringLiteral("单击“确定”后进入练习。"),
-                         MsgIcon::Exclamation, MsgButtons::Ok);
+    platform_.messageBox(this, text::conversionDone(Fname), MsgIcon::Exclamation, MsgButtons::Ok);
     CD1_FileName = Fname;
     Jindu = 1;
     JinduNow = 1;

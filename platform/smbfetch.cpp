@@ -12,9 +12,7 @@
 // system's smb.conf ("name resolve order", NetBIOS broadcast included, which is how classroom PCs
 // usually find each other), and a lookup through an unreachable DNS server can outlast the
 // library's own timeout. A server given as an IP address needs no lookup at all.
-#include <QUrl>
-
-#include "content/remote.h"
+#include "platform/smbfetch.h"
 
 #ifdef ML_HAVE_SMBCLIENT
 #include <fcntl.h>
@@ -33,21 +31,6 @@
 #endif
 
 namespace ml {
-
-QString smbUrlFor(const QString& networkPath) {
-    QString rest = networkPath;
-    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (!rest.startsWith(QStringLiteral("//"))) return {};
-    const QStringList parts = rest.mid(2).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    if (parts.size() < 3) return {};
-    // The server keeps a ":port" (tests reach a server on a high loopback port); an "@" in it
-    // would otherwise be taken for user credentials.
-    QString url = QStringLiteral("smb://") +
-                  QString::fromLatin1(QUrl::toPercentEncoding(parts[0], QByteArrayLiteral(":")));
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        url += QLatin1Char('/') + QString::fromLatin1(QUrl::toPercentEncoding(parts[i]));
-    return url;
-}
 
 #ifndef ML_HAVE_SMBCLIENT
 
@@ -168,13 +151,7 @@ bool readShare(const std::string& url, qint64 maxBytes, QByteArray* bytes, QStri
 
 bool networkPathsSupported() { return true; }
 
-bool fetchFromShare(const QString& networkPath, qint64 maxBytes, QByteArray* bytes,
-                    QString* error) {
-    const QString url = smbUrlFor(networkPath);
-    if (url.isEmpty()) {
-        if (error) *error = QStringLiteral("网络路径应当是 \\\\服务器\\共享文件夹\\文件名。");
-        return false;
-    }
+bool fetchFromShare(const QString& url, qint64 maxBytes, QByteArray* bytes, QString* error) {
     // libsmbclient as packaged here has no thread support of its own: one fetch at a time. A
     // fetch that was abandoned while stuck makes the next one wait for it, within the deadline.
     // Never destroyed, so that a worker still running at exit finds it intact.

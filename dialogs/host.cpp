@@ -1,0 +1,59 @@
+#include "host.h"
+
+#include "dialogs/findit.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/readandset.h"
+#include "practice/form1.h"
+
+namespace ml {
+
+namespace {
+void bringForward(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
+DialogHost::DialogHost(Form1& form) : QObject(&form), form_(form) {
+    setObjectName(QStringLiteral("dialogs"));
+    connect(&form, &Form1::settingsRequested, this, &DialogHost::showSettings);
+    connect(&form, &Form1::lookupRequested, this, &DialogHost::showLookup);
+    connect(&form, &Form1::aboutRequested, this, &DialogHost::showAbout);
+    connect(&form, &Form1::closing, this, &DialogHost::showAbout);
+}
+
+DialogHost::~DialogHost() {
+    // The lookup dialog searches the window's dictionary and the settings dialog edits its
+    // repeat count: neither may outlive the window.
+    delete settings_.data();
+    delete lookup_.data();
+    delete about_.data();
+}
+
+readandset* DialogHost::settings() const { return settings_.data(); }
+findit* DialogHost::lookup() const { return lookup_.data(); }
+frmAbout* DialogHost::about() const { return about_.data(); }
+
+void DialogHost::showSettings() {
+    if (!settings_) settings_ = new readandset(form_);
+    bringForward(settings_);
+}
+
+void DialogHost::showLookup() {
+    if (!lookup_) lookup_ = new findit(form_.platform(), form_.folder().data, form_.dictionary());
+    bringForward(lookup_);
+}
+
+void DialogHost::showAbout() {
+    if (!about_) about_ = new frmAbout(form_.platform(), form_.folder().data);
+    bringForward(about_);
+}
+
+DialogHost& installDialogs(Form1& form) { return *new DialogHost(form); }
+
+DialogHost* dialogsOf(const Form1& form) {
+    return form.findChild<DialogHost*>(QStringLiteral("dialogs"), Qt::FindDirectChildrenOnly);
+}
+
+}  // namespace ml
