@@ -5,13 +5,13 @@
 #
 #   bench/startup.sh [TUTOR [MINIMAL]]
 #
-# TUTOR defaults to build/default/app/molan-tutor, MINIMAL to build/default/bench/
+# TUTOR defaults to build/bench/app/molan-tutor, MINIMAL to build/bench/bench/
 # bench_minimal_window. The tutor runs on a copy of its program folder (--home), so the runs leave
 # the build's folder as it was.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-tutor=$(realpath "${1:-$root/build/default/app/molan-tutor}")
-minimal=$(realpath "${2:-$root/build/default/bench/bench_minimal_window}")
+tutor=$(realpath "${1:-$root/build/bench/app/molan-tutor}")
+minimal=$(realpath "${2:-$root/build/bench/bench/bench_minimal_window}")
 runs=${N:-5}
 
 if [ -z "${ML_STARTUP_INNER:-}" ]; then
