@@ -18,7 +18,10 @@ qreal screenRatio(qreal dpr) {
 // A file of the right size, or nothing: a picture of another size would upset the layout of
 // the window, whose places are fixed.
 QImage readImage(const QString& path, const QSize& expected) {
-    QImageReader reader(path);
+    // The art is PNG, read as such: guessing the format from the content would first load every
+    // image plugin (JPEG, GIF, ICO…) at start-up.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
     QImage img = reader.read();
     if (img.isNull() || (expected.isValid() && img.size() != expected)) return {};
     return img;

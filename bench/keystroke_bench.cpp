@@ -157,9 +157,10 @@ ProgramFolder* folder = nullptr;
 // A pause of the learner's: the event loop turns until nothing is left to do (bounded, in case
 // something keeps posting).
 void idleTime() {
+    // A zero timer may wait a turn behind other sources, so a single quiet turn is not the end.
     QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance();
-    for (int turn = 0; turn < 256 && d->processEvents(QEventLoop::AllEvents); ++turn) {
-    }
+    for (int turn = 0, quiet = 0; turn < 256 && quiet < 3; ++turn)
+        quiet = d->processEvents(QEventLoop::AllEvents) ? 0 : quiet + 1;
 }
 
 

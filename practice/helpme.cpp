@@ -75,17 +75,23 @@ void Form1::prefetchPictures() {
 }
 
 void Form1::lightKeys(const QString& code) {
-    hideKeys();
+    // All keys off, then the code's keys on; each key is set once, to where it ends, since a
+    // change of visibility is most of what a hinted keystroke costs.
+    std::array<bool, 25> lit{};
     for (QChar c : code) {
         const char16_t u = c.unicode();
-        if (u >= u'A' && u <= u'Y') keys[u - u'A']->show();
+        if (u >= u'A' && u <= u'Y') lit[u - u'A'] = true;
     }
+    for (int i = 0; i < 25; ++i)
+        if (keys[i]->isHidden() == lit[i]) keys[i]->setVisible(lit[i]);
 }
 
 bool Form1::loadDecomposition(Picture* target) {
     QPixmap pm;
     if (!cachedDecomposition(Piczi, &pm)) return false;
-    target->setPixmap(pm);
+    // The same picture again (a repeated character, the word's first one in img_zi) would only
+    // be laid out and painted again.
+    if (target->pixmap().cacheKey() != pm.cacheKey()) target->setPixmap(pm);
     return true;
 }
 
