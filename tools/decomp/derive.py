@@ -10,11 +10,17 @@ Component trees come from cjk-decomp and Make Me a Hanzi; where they split a com
 differently from Wubi, the curated overrides in overrides.tsv (beside this script) say how Wubi
 reads it. Standard library only, so it runs anywhere Python 3 does.
 
-    derive.py [--report FILE] [--check CHARS]
+    derive.py [--report FILE] [--check CHARS] [--repin]
+
+Its inputs from outside the project are pinned in inputs.tsv beside this script (SHA-256 of each
+file, and the Debian package of the Rime tables with the version it was pinned at): a table that
+changed would quietly change the splits, so the script refuses to run on one that differs until
+it is re-pinned deliberately with --repin.
 """
 
 import argparse
 import collections
+import hashlib
 import itertools
 import json
 import os
@@ -28,6 +34,9 @@ SHARED = os.path.normpath(os.path.join(SOURCE, '..', 'shared', 'data'))
 
 WUBI_DICT = '/usr/share/rime-data/wubi86.dict.yaml'
 STROKE_DICT = '/usr/share/rime-data/stroke.dict.yaml'
+CJK_DECOMP = os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt')
+MMAH_DICT = os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt')
+PINS = os.path.join(HERE, 'inputs.tsv')
 ROOT_TABLE = os.path.join(SOURCE, 'assets', 'roots', 'wubi86_roots.json')
 DECOMP_DIR = os.path.join(SOURCE, 'assets', 'decomp')
 
@@ -36,6 +45,83 @@ STROKE_KEY = {'h': 'g', 's': 'h', 'p': 't', 'n': 'y', 'z': 'n'}
 # Identification letter: last stroke class x shape (1 left-right, 2 top-bottom, 3 other).
 ID_KEYS = {'h': 'gfd', 's': 'hjk', 'p': 'tre', 'n': 'yui', 'z': 'nbv'}
 SINGLE_STROKES = {'一': 'h', '丨': 's', '丿': 'p', '丶': 'n', '乙': 'z'}
+
+
+# --------------------------------------------------------------------------------------------
+# Pinned inputs
+
+# name -> (path, Debian package that ships it or '')
+INPUTS = collections.OrderedDict([
+    ('wubi86.dict.yaml', (WUBI_DICT, 'rime-data-wubi')),
+    ('stroke.dict.yaml', (STROKE_DICT, 'rime-data-stroke')),
+    ('cjk-decomp.txt', (CJK_DECOMP, '')),
+    ('makemeahanzi/dictionary.txt', (MMAH_DICT, '')),
+])
+
+
+def sha256(path):
+    h = hashlib.sha256()
+    with open(path, 'rb') as f:
+        for block in iter(lambda: f.read(1 << 20), b''):
+            h.update(block)
+    return h.hexdigest()
+
+
+def package_version(package):
+    """The installed Debian version of a package, or '' where dpkg cannot tell."""
+    try:
+        import subprocess
+        out = subprocess.run(['dpkg-query', '-W', '-f=${Version}', package],
+                             capture_output=True, text=True, check=False)
+        return out.stdout.strip() if out.returncode == 0 else ''
+    except OSError:
+        return ''
+
+
+def read_pins(path=PINS):
+    """name -> (package, version, sha256) from the pin file."""
+    pins = {}
+    if os.path.exists(path):
+        with open(path, encoding='utf-8') as f:
+            for line in f:
+                line = line.rstrip('\n')
+                if line and not line.startswith('#'):
+                    name, package, version, digest = (line.split('\t') + [''] * 4)[:4]
+                    pins[name] = (package, version, digest)
+    return pins
+
+
+def check_inputs(repin=False, path=PINS):
+    """Refuses (returns a message) when an input is missing or differs from its pin; with
+    repin, records the inputs as they are now instead."""
+    pins = read_pins(path)
+    now = collections.OrderedDict()
+    problems = []
+    for name, (file, package) in INPUTS.items():
+        if not os.path.exists(file):
+            problems.append('%s: missing (%s)' % (name, file))
+            continue
+        now[name] = (package, package_version(package) if package else '', sha256(file))
+        if not repin:
+            pinned = pins.get(name)
+            if pinned is None:
+                problems.append('%s: not pinned' % name)
+            elif pinned[2] != now[name][2]:
+                was = ' %s %s' % (pinned[0], pinned[1]) if pinned[0] else ''
+                is_ = ' %s %s' % (package, now[name][1]) if package else ''
+                problems.append('%s (%s): SHA-256 %s, pinned %s (pinned from%s, installed%s)'
+                                % (name, file, now[name][2], pinned[2], was or ' a copy', is_ or ' a copy'))
+    if problems:
+        return ('derive.py: the inputs differ from those pinned in %s:\n  %s\n'
+                'Check what changed, then run with --repin to pin the inputs as they are now.'
+                % (os.path.relpath(path, SOURCE), '\n  '.join(problems)))
+    if repin:
+        with open(path, 'w', encoding='utf-8') as f:
+            f.write('# Inputs of derive.py, pinned: a run refuses inputs that differ (derive.py --repin\n'
+                    '# re-pins them deliberately).\n# input\tDebian package\tversion pinned\tSHA-256\n')
+            for name, (package, version, digest) in now.items():
+                f.write('%s\t%s\t%s\t%s\n' % (name, package, version, digest))
+    return None
 
 
 # --------------------------------------------------------------------------------------------
@@ -688,14 +774,21 @@ def main():
     ap.add_argument('--report', help='write the unverified characters and their components here')
     ap.add_argument('--check', help='print the candidates of these characters')
     ap.add_argument('--out', default=os.path.join(DECOMP_DIR, 'splits.tsv'))
+    ap.add_argument('--repin', action='store_true',
+                    help='record the inputs as they are now in inputs.tsv, instead of refusing '
+                         'inputs that differ from it')
     args = ap.parse_args()
+    refused = check_inputs(args.repin)
+    if refused:
+        print(refused, file=sys.stderr)
+        sys.exit(1)
 
     codes = load_codes()
     strokes = load_strokes()
     roots, key_names, source = load_roots()
     trees = Trees()
-    trees.load_cjk(os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt'))
-    trees.load_mmah(os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt'))
+    trees.load_cjk(CJK_DECOMP)
+    trees.load_mmah(MMAH_DICT)
     overrides = load_overrides(os.path.join(HERE, 'overrides.tsv'))
     sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots(), codes)
 
