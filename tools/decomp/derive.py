@@ -784,7 +784,9 @@ LOOSE = {('p', 's'), ('s', 'p'), ('p', 'h'), ('h', 'p'), ('n', 'h'), ('h', 'n')}
 def match_strokes(st, parts, ordered, loose=False, paths=None):
     n, k = len(st), len(parts)
     memo = {}
-    budget = [200000]
+    # The guide multiplies the states (each root remembers its component); where it would take
+    # long, the plain match below it is the answer.
+    budget = [20000 if paths is not None else 200000]
 
     def started(progress, j):
         return progress[j] != 0 if ordered else len(progress[j]) < len(parts[j])
