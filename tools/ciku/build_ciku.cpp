@@ -1,7 +1,7 @@
 // Builds the code dictionary CiKu.mdb from Rime's wubi86.dict.yaml (Debian package
 // rime-data-wubi).
 //
-//   build_ciku <wubi86.dict.yaml> <CiKu.mdb>
+//   build_ciku <wubi86.dict.yaml> <CiKu.mdb> [<splits.tsv>]
 //
 // The table body follows the YAML header ending with "...": one entry per line,
 // "text<TAB>code[<TAB>weight[<TAB>stem]]", lines starting with '#' commented out. Kept are the
@@ -12,7 +12,10 @@
 // Order: names in the order they first appear; each name's codes longest first, so a lookup,
 // which takes the first record, shows the full code. Codes of equal length keep the file's order
 // (the weights of a character's alternative full codes are almost always equal, so they would
-// not rank them anyway). The output depends on nothing but the input.
+// not rank them anyway), except that where a character has two full codes and its decomposition
+// picture (splits.tsv, column 7) explains one of them, that one comes first: the tutor then shows
+// the code the picture teaches, and both stay typeable. The output depends on nothing but the
+// inputs.
 
 #include <QByteArray>
 #include <QFile>
@@ -110,11 +113,51 @@ bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
     return true;
 }
 
+// Character -> the full code its decomposition picture explains: "char<TAB>…<TAB>code…" lines,
+// the code in the seventh column, '#' lines comments.
+bool readExplained(const QString& path, QHash<QString, QString>& explained) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(file.readAll());
+    if (utf8.hasError()) {
+        complain(QStringLiteral("%1 is not valid UTF-8").arg(path));
+        return false;
+    }
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
+        const QList<QStringView> fields = line.split(u'\t');
+        if (fields.size() < 7 || !isCode(fields[6])) {
+            complain(QStringLiteral("%1: not a split line: %2").arg(path, line.toString()));
+            return false;
+        }
+        explained.insert(fields[0].toString(), fields[6].toString());
+    }
+    return true;
+}
+
+// Longest codes first, in the table's order, the one the picture explains before the others of
+// its length. Returns whether that moved it.
+bool orderCodes(std::vector<QString>& codes, const QString& explained) {
+    std::stable_sort(codes.begin(), codes.end(),
+                     [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    if (explained.isEmpty() || codes.empty() || codes.front() == explained ||
+        explained.size() != codes.front().size())
+        return false;
+    const auto it = std::find(codes.begin(), codes.end(), explained);
+    if (it == codes.end()) return false;
+    std::rotate(codes.begin(), it, it + 1);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: build_ciku <wubi86.dict.yaml> <CiKu.mdb>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: build_ciku <wubi86.dict.yaml> <CiKu.mdb> [<splits.tsv>]\n");
         return 2;
     }
     const QString input = QString::fromLocal8Bit(argv[1]);
@@ -123,11 +166,13 @@ int main(int argc, char** argv) {
     std::vector<Group> groups;
     Stats stats;
     if (!readTable(input, groups, stats)) return 1;
+    QHash<QString, QString> explained;
+    if (argc == 4 && !readExplained(QString::fromLocal8Bit(argv[3]), explained)) return 1;
 
     std::vector<std::pair<QString, QString>> rows;
+    qsizetype reordered = 0;
     for (Group& group : groups) {
-        std::stable_sort(group.codes.begin(), group.codes.end(),
-                         [](const QString& a, const QString& b) { return a.size() > b.size(); });
+        reordered += orderCodes(group.codes, explained.value(group.name));
         for (QString& code : group.codes) rows.emplace_back(group.name, std::move(code));
     }
     if (rows.empty()) {
@@ -142,8 +187,10 @@ int main(int argc, char** argv) {
     }
     std::printf(
         "CiKu.mdb: %zu rows (%zu names); left out: %lld codes starting with z, %lld entries "
-        "outside code page 936, %lld duplicates\n",
+        "outside code page 936, %lld duplicates; %lld characters list first the full code their "
+        "picture explains\n",
         rows.size(), groups.size(), static_cast<long long>(stats.zCodes),
-        static_cast<long long>(stats.notCp936), static_cast<long long>(stats.duplicates));
+        static_cast<long long>(stats.notCp936), static_cast<long long>(stats.duplicates),
+        static_cast<long long>(reordered));
     return 0;
 }
