@@ -200,17 +200,19 @@ KEY_NAMES = dict(zip('gfdsahjklmtrewqyuiopnbvcx', '王土大木工目日口田�
 
 
 def load_extra_roots(path=os.path.join(DECOMP_DIR, 'extra_roots.tsv')):
-    """Root -> (key or '', strokes, glyph, clip, identification stroke) for shapes the root and
-    stroke tables lack. The identification stroke, where given, is the stroke class the
-    identification letter reads when the root ends a character (龙's bend, not its dot)."""
+    """Root -> (key or '', strokes, glyph, clip, identification stroke, hosts) for shapes the
+    root and stroke tables lack. The identification stroke, where given, is the stroke class the
+    identification letter reads when the root ends a character (龙's bend, not its dot). Hosts,
+    where given, are the only characters the shape is read in: a piece of one character's
+    glyph (临's bottom) must not turn up in another's split by its strokes alone."""
     extra = {}
     with open(path, encoding='utf-8') as f:
         for line in f:
             line = line.rstrip('\n')
             if not line or line.startswith('#'):
                 continue
-            cols = line.split('\t') + [''] * 6
-            extra[cols[0]] = (cols[1], cols[2], cols[3], cols[4], cols[5])
+            cols = line.split('\t') + [''] * 8
+            extra[cols[0]] = (cols[1], cols[2], cols[3], cols[4], cols[5], cols[7])
     return extra
 
 
@@ -348,6 +350,43 @@ class Trees:
 
 
 # --------------------------------------------------------------------------------------------
+# Curated splits: codes that no regular split gives, and stroke table lines that are wrong.
+
+CURATED = os.path.join(DECOMP_DIR, 'curated.tsv')
+
+
+def load_curated(path=CURATED):
+    """Character -> (roots, tokens, shape, note, components). Tokens say what gives each letter
+    of the code: a root's index, or '=x' for a letter the code table sets that no root gives;
+    two or three root tokens are followed by the identification letter of the last of them.
+    Components, where given, are the characters whose stroke-table strokes make up this one's
+    (the table's own line for it is wrong); an entry may give only those."""
+    curated = {}
+    if not os.path.exists(path):
+        return curated
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.rstrip('\n')
+            if not line or line.startswith('#'):
+                continue
+            cols = line.split('\t') + [''] * 6
+            shape = int(cols[3]) if cols[3] else 0
+            curated[cols[0]] = (tuple(cols[1].split()), cols[2].split(), shape, cols[4],
+                                cols[5].split())
+    return curated
+
+
+def fix_strokes(strokes, curated):
+    """Replaces the stroke table's line of each curated character that names its components."""
+    for ch, (_, _, _, _, components) in curated.items():
+        if components:
+            missing = [c for c in components if c not in strokes]
+            if missing:
+                raise SystemExit('derive.py: curated.tsv: %s: no strokes for %s' % (ch, ' '.join(missing)))
+            strokes[ch] = ''.join(strokes[c] for c in components)
+
+
+# --------------------------------------------------------------------------------------------
 # Overrides: component -> how Wubi reads it, as roots in order, or as a structure.
 
 def load_overrides(path):
@@ -393,13 +432,14 @@ def interleavings(a, b):
 
 
 class Splitter:
-    def __init__(self, roots, key_names, strokes, trees, overrides, extra, codes=None):
+    def __init__(self, roots, key_names, strokes, trees, overrides, extra, codes=None, curated=None):
         self.extra = extra
+        self.curated = {c: v for c, v in (curated or {}).items() if v[0]}
         self.codes = codes or {}
         self.verified = {}
         self.verified_any = {}
         self.below = {}
-        for r, (key, _, _, _, _) in extra.items():
+        for r, (key, _, _, _, _, _) in extra.items():
             if key and r not in roots:
                 roots[r] = key
         self.roots = roots
@@ -532,6 +572,8 @@ class Splitter:
         """The code a split gives, and what gives it: the indices of the roots the code takes,
         or how a character that is a root itself is coded (with the indices of the strokes
         read, where it is by its strokes)."""
+        if ch in self.curated:
+            return self.curated_code(ch)[0], ' '.join(self.curated[ch][1])
         if len(seq) == 1:
             code = self.code_of_root_char(ch)
             if ch in self.key_names:
@@ -588,7 +630,7 @@ class Splitter:
             idx = collections.defaultdict(list)
             for r in self.roots:
                 st = self.root_strokes(r)
-                if st and r not in CANONICAL:
+                if st and r not in CANONICAL and not (r in self.extra and self.extra[r][5]):
                     idx[st].append(r)
             self.by_stroke_index = idx
             self.max_root_len = max(len(k) for k in idx)
@@ -664,26 +706,61 @@ class Splitter:
         return seen
 
     def verified_split(self, ch):
-        """The character's own verified split, of the full code the tutor shows, or None
-        (memoised)."""
+        """The character's own verified split, or None (memoised): of its first full code where
+        one verifies, else of another. The code dictionary lists first the full code the picture
+        explains (tools/ciku reads it from splits.tsv), so the tutor shows what the picture
+        teaches."""
         if ch not in self.verified:
             self.verified[ch] = None  # guards against cycles
             full = self.codes.get(ch)
             if full and ch in self.strokes:
-                self.verified[ch] = self.split(ch, full[:1])
+                found = self.split(ch, full[:1])
+                if found is None and len(full) > 1:
+                    found = self.split(ch, full[1:])
+                if ch in self.curated:
+                    if found is not None:
+                        raise SystemExit('derive.py: curated.tsv: %s reads regularly as %s; drop '
+                                         'its curated split' % (ch, ' '.join(found[0])))
+                    found = self.curated_split(ch)
+                self.verified[ch] = found
         return self.verified[ch]
 
+    def curated_code(self, ch):
+        """The code a curated split gives by its tokens, with the identification letter."""
+        roots, tokens, shape, _, _ = self.curated[ch]
+        code = ''
+        for t in tokens:
+            code += t[1:] if t.startswith('=') else self.roots[roots[int(t)]]
+        coded = [int(t) for t in tokens if not t.startswith('=')]
+        if len(tokens) < 4:
+            if len(coded) != len(tokens) or len(coded) < 2 or not 1 <= shape <= 3:
+                return None, ''
+            ls = self.last_stroke([roots[coded[-1]]])
+            ident = ID_KEYS[ls][shape - 1]
+            return code + ident, ident
+        return (code, '') if len(tokens) == 4 else (None, '')
+
+    def curated_split(self, ch):
+        """A curated split, checked as a regular one is: its code is one of the character's
+        full codes and its roots' strokes are the character's."""
+        roots, tokens, shape, note, _ = self.curated[ch]
+        code, ident = self.curated_code(ch)
+        problems = []
+        if code not in self.codes.get(ch, []):
+            problems.append('gives %s, the table has %s' % (code, ' '.join(self.codes.get(ch, []))))
+        if self.stroke_count(roots) != len(self.strokes.get(ch, '')):
+            problems.append('%s strokes in the roots, %d in the character'
+                            % (self.stroke_count(roots), len(self.strokes.get(ch, ''))))
+        if not note:
+            problems.append('no note to say why the code is irregular')
+        if problems:
+            raise SystemExit('derive.py: curated.tsv: %s: %s' % (ch, '; '.join(problems)))
+        return roots, ''.join(self.roots[r] for r in roots), ident, shape if ident else 0
+
     def component_split(self, ch):
-        """A verified split of any of the character's full codes: inside another character a
-        component may be read either way, since the whole is checked by its own code."""
-        if ch not in self.verified_any:
-            self.verified_any[ch] = None
-            own = self.verified_split(ch)
-            full = self.codes.get(ch)
-            if own is None and full and len(full) > 1:
-                own = self.split(ch, full[1:])
-            self.verified_any[ch] = own
-        return self.verified_any[ch]
+        """A verified split of the character as a component: inside another character it reads
+        as it reads alone."""
+        return self.verified_split(ch)
 
     def split(self, ch, full):
         """Best verified split: (roots, keys, ident, shape) or None."""
@@ -872,12 +949,14 @@ def main():
 
     codes = load_codes()
     strokes = load_strokes()
+    curated = load_curated()
+    fix_strokes(strokes, curated)
     roots, key_names, source = load_roots()
     trees = Trees()
     trees.load_cjk(CJK_DECOMP)
     trees.load_mmah(MMAH_DICT)
     overrides = load_overrides(os.path.join(HERE, 'overrides.tsv'))
-    sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots(), codes)
+    sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots(), codes, curated)
 
     if args.check:
         for ch in args.check:
@@ -886,7 +965,8 @@ def main():
                 print('  ', op, kids, shape)
                 for seq in sp.combine(op, kids, 0)[:30]:
                     print('     ', ' '.join(seq), sp.code_of(seq, shape)[0], sp.stroke_count(seq))
-            print('  =>', sp.split(ch, codes.get(ch, [])[:1]))
+            found = sp.verified_split(ch)
+            print('  =>', found, sp.explain(ch, found[0], found[1], found[2]) if found else '')
         return
 
     gb2312, gbk = charsets()
@@ -909,15 +989,19 @@ def main():
                 'root of each stroke, in writing order (empty where the strokes do not match)\t'
                 'full code explained\t'
                 'what gives the code: the roots it takes (1, 2, 3 and the last of more than four), '
-                'or for a root itself key-name, stroke, or root-char with the strokes read\n')
+                'or for a root itself key-name, stroke, or root-char with the strokes read '
+                '(=x: a letter the code table sets that no root gives)\t'
+                'note, for a code no regular split gives (curated.tsv)\n')
         mapped = 0
         for ch, seq, keys, ident, shape in rows:
             owner = assign_strokes(sp, ch, seq)
             mapped += owner is not None
             code, coding = sp.explain(ch, seq, keys, ident)
-            f.write('%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n'
+            note = sp.curated[ch][3] if ch in sp.curated else ''
+            f.write('%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s%s\n'
                     % (ch, ' '.join(seq), keys, ident, shape if shape else '',
-                       ''.join('%x' % j for j in owner) if owner else '', code, coding))
+                       ''.join('%x' % j for j in owner) if owner else '', code, coding,
+                       '\t' + note if note else ''))
     print('strokes matched to roots: %d/%d' % (mapped, len(rows)), file=sys.stderr)
     if args.report:
         comp = collections.Counter()

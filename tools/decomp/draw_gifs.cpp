@@ -9,7 +9,9 @@
 // and grey without a key. The identification letter, if the code has one, sits apart under its
 // label. A character that is a root itself shows how that is coded: a key name its key four
 // times, the single strokes their key twice and LL, the others their key and the strokes read
-// (first, second, last), which are coloured in the character.
+// (first, second, last), which are coloured in the character. A curated split, whose code no
+// regular reading gives, says why above its roots (哀: 口不取码), draws the roots its code leaves
+// out grey, and a letter the code table sets that no root gives apart, under "码表".
 //
 // Where stroke outlines are at hand (a folder of hanzi-writer-data's <character>.json), the
 // character is drawn from them; otherwise from the font in ink. A root no font draws is drawn
@@ -54,6 +56,7 @@ struct Split {
     QString owners;  // root of each stroke in writing order, one hex digit each; may be empty
     QString code;    // the full code the picture explains
     QString coding;  // the roots the code takes, or how a root character is coded
+    QString note;    // why a curated split's code is irregular
 };
 
 // A named piece of a character: drawn as the given strokes of that character's outline where
@@ -214,7 +217,8 @@ struct Layout {
     QList<Slot> cells;
     QList<QColor> codeColours;          // one a letter of the code
     QList<QColor> strokeColours;        // one a stroke of the character; empty: ink
-    QString label;                      // for a root character: how it is coded
+    QString label;                      // for a root character: how it is coded; else the note
+    QString set;                        // letters the code table sets that no root gives
 };
 
 Layout layoutOf(const Split& s, qsizetype strokeCount) {
@@ -247,8 +251,16 @@ Layout layoutOf(const Split& s, qsizetype strokeCount) {
         return l;
     }
     // A split: the roots the code takes in their colours with their keys, the others grey.
-    QList<int> coding;
-    for (qsizetype i = 0; i < how.size(); ++i) coding.append(how[i].toInt());
+    l.label = s.note;
+    QList<int> coding;  // -1: a letter the table sets
+    for (const QString& token : how) {
+        if (token.startsWith(u'=')) {
+            coding.append(-1);
+            l.set += token.mid(1).toUpper();
+        } else {
+            coding.append(token.toInt());
+        }
+    }
     if (coding.isEmpty())
         for (int i = 0; i < qMin<int>(4, static_cast<int>(s.roots.size())); ++i) coding.append(i);
     int colour = 0;
@@ -318,7 +330,8 @@ public:
 
         // Right block: the reason.
         double right = kRightEnd;
-        if (!s.ident.isEmpty()) {
+        const QString apart = s.ident.isEmpty() ? l.set : s.ident;  // the letter no root beside it gives
+        if (!apart.isEmpty()) {
             constexpr double idWidth = 33;
             right -= idWidth;
             p.setPen(QPen(kRule, 1, Qt::DashLine));
@@ -327,19 +340,24 @@ public:
             label.setPixelSize(10);
             p.setFont(label);
             p.setPen(kMuted);
-            p.drawText(QRectF(right + 1, 4, idWidth, 14), Qt::AlignCenter, QStringLiteral("识别码"));
+            p.drawText(QRectF(right + 1, 4, idWidth, 14), Qt::AlignCenter,
+                       s.ident.isEmpty() ? QStringLiteral("码表") : QStringLiteral("识别码"));
             QFont big(QStringLiteral("DejaVu Sans"));
             big.setPixelSize(20);
             big.setBold(true);
             p.setFont(big);
             p.setPen(kInk);
-            p.drawText(QRectF(right + 1, 20, idWidth, 30), Qt::AlignCenter, s.ident.toUpper());
+            p.drawText(QRectF(right + 1, 20, idWidth, 30), Qt::AlignCenter, apart.toUpper());
             right -= 2;
         }
         double top = 3;
         if (!l.label.isEmpty()) {
             QFont label(QStringLiteral("Noto Sans CJK SC"));
-            label.setPixelSize(10);
+            // A note may be longer than a label: smaller, down to what still reads.
+            for (int size = 10; size >= 8; --size) {
+                label.setPixelSize(size);
+                if (QFontMetricsF(label).horizontalAdvance(l.label) <= right - kRightStart) break;
+            }
             p.setFont(label);
             p.setPen(kMuted);
             p.drawText(QRectF(kRightStart, 1, right - kRightStart, 13), Qt::AlignCenter, l.label);
@@ -562,7 +580,7 @@ int main(int argc, char** argv) {
     std::vector<Split> splits;
     const bool splitsRead = readTsv(args[1], [&](const QStringList& c) {
         if (c.size() >= 3) splits.push_back({c[0], c[1].split(u' ', Qt::SkipEmptyParts), c[2],
-                                             c.value(3), c.value(5), c.value(6), c.value(7)});
+                                             c.value(3), c.value(5), c.value(6), c.value(7), c.value(8)});
     });
     QHash<QString, Piece> pieces;
     const bool extraRead = readTsv(args[2], [&](const QStringList& c) {
