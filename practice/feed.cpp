@@ -5,6 +5,7 @@
 
 #include "content/convert.h"
 #include "form1.h"
+#include "platform/wholefile.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
 
@@ -17,14 +18,6 @@ bool samePath(const QString& a, const QString& b) {
            QDir::cleanPath(QDir::fromNativeSeparators(b));
 }
 
-// A NUL byte never stands in a code page 936 text: the file is a picture, a document, a program
-// or text saved as UTF-16. Such bytes may still decode (NUL and most byte pairs are valid), so
-// without this look the learner would be shown garbage instead of a message.
-bool looksBinary(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;  // the reader reports what is wrong
-    return f.read(ItemReader::kDefaultChunkSize).contains('\0');
-}
 }  // namespace
 
 bool Form1::openReader(const QString& path) {
@@ -33,7 +26,7 @@ bool Form1::openReader(const QString& path) {
     // practice file (the open dialog cancelled during remote practice reopens it so).
     reader_ = remote_ || isNetworkPath(path) ? openRemoteText(path, &why)
                                               : ItemReader::openFile(path, &why);
-    if (reader_ && !remote_ && looksBinary(path)) {
+    if (reader_ && !remote_ && startsLikeBinary(path)) {
         reader_.reset();
         why = text::binaryFileReason();
     }

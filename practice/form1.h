@@ -39,8 +39,8 @@ public:
 bool isNetworkPath(const QString& path);
 // Opens a practice text by a local, mounted or network path, reading it once into memory so that
 // a share that drops during practice does not break the current pass. Refuses what cannot be a
-// practice text: a folder or device, an empty file, a file over 64 MiB, and bytes that are not
-// code page 936 text.
+// practice text: a folder or device, a file over 64 MiB, and bytes that are not code page 936
+// text. An empty file is a text without lines, as a local one is.
 std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error);
 
 // A picture element: shows a pixmap (optionally stretched) and reports clicks and mouse moves.
