@@ -73,10 +73,17 @@ void Form1::returnToNoFile() {
 }
 
 void Form1::writeProgress(qint32 value) {
-    if (progress_.isOpen()) progress_.write(value);
+    if (!progress_.isOpen() || progress_.write(value)) return;
+    // Practice goes on; the learner hears of it once, not after every line. Later writes are
+    // still tried, so a disk that comes back keeps the progress again.
+    if (progressFailureShown_) return;
+    progressFailureShown_ = true;
+    platform_.messageBox(this, text::progressWriteFailed(progress_.path(), progress_.errorString()),
+                         MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 void Form1::Lianxi() {
+    ++rounds_;
     // The end-of-file restart runs the round again; a loop keeps the stack flat.
     for (bool restarted = false;; restarted = true) {
         txtInput->clear();
@@ -148,7 +155,7 @@ bool Form1::formatCheck(qint64 length) {
     QDir().mkpath(QFileInfo(target).absolutePath());
     auto out = std::make_unique<Cp936LineWriter>();
     QString why;
-    if (!out->open(target, &why)) {
+    if (!out->open(platform_.conversionDevice(target), &why)) {
         platform_.messageBox(this, text::cannotWriteConversion(target, why), MsgIcon::Exclamation,
                              MsgButtons::Ok);
         return true;
