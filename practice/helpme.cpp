@@ -95,6 +95,23 @@ bool Form1::loadDecomposition(Picture* target) {
     return true;
 }
 
+void Form1::lookupFallback() {
+    // No code is known: the labels must not keep the captions they were created with, nor the
+    // code of an earlier target.
+    BianmaZi.clear();
+    BianmaCi.clear();
+    for (auto* group : {&lbbmcizi, &lbbmci, &lbbmzi})
+        for (QLabel* l : *group) l->setText(QString());
+    hideKeys();
+    // A dictionary that opened but fails when searched (a corrupt index, a truncated file) is
+    // told like one that does not open at all, once; one that never opened was told at start-up.
+    if (dict_ && !dictFailureShown_ && !dict_->lastError().isEmpty()) {
+        dictFailureShown_ = true;
+        platform_.messageBox(this, dict_->lastError(), MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+    pictureFallback();
+}
+
 void Form1::pictureFallback() {
     const QPixmap white = img_ci->picture();
     for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(white);
@@ -119,12 +136,12 @@ void Form1::Helpme() {
     if (BmHelp == 1) {
         NameQuery = charAt(Temp, p);
         FindZi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (p > 0 && p < 28) {
         NameQuery = p <= Temp.size() ? Temp.mid(p - 1, 2) : QString();
         FindCi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (Finded.size() == 2) {
         Piczi = charAt(Temp, p);
