@@ -301,14 +301,40 @@ void Form1::Form_Load() {
 }
 
 void Form1::setCellColor(int k, const QColor& c) {
+    // A cell's palette holds its three colours in three roles, and the cell draws with one of
+    // them: switching the role repaints it without the palette change that setPalette resolves
+    // and propagates, which cost a keystroke more than all the rest of judging it.
+    constexpr QPalette::ColorRole kUntyped = QPalette::WindowText, kRight = QPalette::Link,
+                                  kWrong = QPalette::BrightText, kOther = QPalette::ToolTipText;
     QLabel* cell = lb[k - 1];
-    QPalette p = cell->palette();
-    if (p.color(QPalette::WindowText) == c) return;
-    p.setColor(QPalette::WindowText, c);
-    cell->setPalette(p);
+    const QPalette& now = cell->palette();
+    if (now.color(kUntyped) != kWhite || now.color(kRight) != rightColor() ||
+        now.color(kWrong) != kRed) {
+        QPalette p = now;
+        p.setColor(kUntyped, kWhite);
+        p.setColor(kRight, rightColor());
+        p.setColor(kWrong, kRed);
+        cell->setPalette(p);
+    }
+    QPalette::ColorRole role = c == kWhite ? kUntyped
+                               : c == rightColor() ? kRight
+                               : c == kRed         ? kWrong
+                                                   : kOther;
+    if (role == kOther && cell->palette().color(kOther) != c) {
+        QPalette p = cell->palette();
+        p.setColor(kOther, c);
+        cell->setPalette(p);
+        cell->update();
+    }
+    if (cell->foregroundRole() == role) return;
+    cell->setForegroundRole(role);
+    cell->update();
 }
 
-QColor Form1::cellColor(int k) const { return lb[k - 1]->palette().color(QPalette::WindowText); }
+QColor Form1::cellColor(int k) const {
+    const QLabel* cell = lb[k - 1];
+    return cell->palette().color(cell->foregroundRole());
+}
 
 void Form1::hideCodeLabels() {
     for (auto* group : {&lbbmci, &lbbmcizi, &lbbmzi})

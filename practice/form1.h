@@ -16,8 +16,10 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "hints/dictionary.h"
 #include "platform/itemreader.h"
 #include "platform/platform.h"
 #include "platform/programfolder.h"
@@ -26,9 +28,10 @@
 
 namespace ml {
 
-class CodeDictionary;
 class Form1;
-class PicturePrefetch;
+class HintPrefetch;
+class LookupMemo;
+class PictureCache;
 
 // The key handlers of the input box and of the window, run before the box acts on a key; a
 // handler consumes the key by setting its code to 0.
@@ -207,6 +210,11 @@ public:
     // Queues the pictures the coming keystrokes of this line will ask for, to be decoded in
     // idle time.
     void prefetchPictures();
+    // Readies the picture and the lookups of the hint for position i + 1 of `line`; false when
+    // they were ready.
+    bool warmHint(const QString& line, qsizetype i);
+    // The code dictionary's answer to `query`, kept once found.
+    std::optional<CodeDictionary::Result> lookup(const QString& query);
     void pictureFallback();
     // A failed lookup: no code is shown, then the picture fallback.
     void lookupFallback();
@@ -261,8 +269,10 @@ private:
     bool dictFailureShown_ = false;
     // A failed progress write has been told since the file was opened.
     bool progressFailureShown_ = false;
-    std::unique_ptr<PicturePrefetch> prefetch_;
+    std::unique_ptr<HintPrefetch> prefetch_;
     QString prefetchedLine_;
+    std::unique_ptr<PictureCache> pictures_;
+    std::unique_ptr<LookupMemo> lookups_;
 };
 
 }  // namespace ml
