@@ -1,5 +1,6 @@
 #include "readandset.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -7,13 +8,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "art/art.h"
 #include "content/remote.h"
 #include "dialogs/frmabout.h"
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
-#include "art/art.h"
 #include "practice/form1.h"
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 namespace ml {
 
@@ -151,8 +153,16 @@ void readandset::Form_Load() {
     if (auto ini = openRemoteConfig(main_.homePath(kRemoteIni))) cfg = readRemoteConfig(*ini);
     if (cfg.status == RemoteConfig::Ok && !cfg.tooLong) setfilename->setText(cfg.path);
     // Only a file that is missing or has no path line is replaced; one that exists but cannot
-    // be decoded is the teacher's to fix, and is left alone.
+    // be decoded is the teacher's to fix: it is left alone, and the teacher is told why.
     if (cfg.status == RemoteConfig::Missing) Command2_Click();
+    if (cfg.status == RemoteConfig::Unreadable) {
+        main_.platform().messageBox(
+            &main_,
+            text::remoteConfigUnreadable(QDir::toNativeSeparators(main_.homePath(kRemoteIni)),
+                                         cfg.problem) +
+                QStringLiteral("\r\r设置窗口没有改动这个文件。"),
+            MsgIcon::Exclamation, MsgButtons::Ok);
+    }
 }
 
 void readandset::writeRemoteConfig(const QString& pathLine) {

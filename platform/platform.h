@@ -5,7 +5,9 @@
 // shown and played.
 
 #include <QString>
+#include <memory>
 
+class QIODevice;
 class QWidget;
 
 namespace ml {
@@ -46,6 +48,11 @@ public:
     virtual double seconds() = 0;
     // Asks the desktop to open a web address; the result is not examined.
     virtual void openUrl(const QString& url) = 0;
+    // The files the window writes, not yet opened: the progress record (read and written in
+    // place; a QFile) and the output of a conversion (replaced atomically; a QSaveFile). Tests
+    // hand in files that fail part way.
+    virtual std::unique_ptr<QIODevice> progressDevice(const QString& path);
+    virtual std::unique_ptr<QIODevice> conversionDevice(const QString& path);
 };
 
 }  // namespace ml

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -160,6 +161,7 @@ void Form1::createElements() {
     txtInput->setMaxLength(28);
     txtInput->setEnabled(false);
     connect(txtInput, &QLineEdit::textChanged, this, [this] { txtInput_Change(); });
+    txtInput->installEventFilter(this);
 
     const QFont figureFont = songFont(12);
     lbtime = makeLabel(this, "lbtime", QRect(184, 360, 120, 20), figureFont, QStringLiteral("0:00:00"));
@@ -299,14 +301,40 @@ void Form1::Form_Load() {
 }
 
 void Form1::setCellColor(int k, const QColor& c) {
+    // A cell's palette holds its three colours in three roles, and the cell draws with one of
+    // them: switching the role repaints it without the palette change that setPalette resolves
+    // and propagates, which cost a keystroke more than all the rest of judging it.
+    constexpr QPalette::ColorRole kUntyped = QPalette::WindowText, kRight = QPalette::Link,
+                                  kWrong = QPalette::BrightText, kOther = QPalette::ToolTipText;
     QLabel* cell = lb[k - 1];
-    QPalette p = cell->palette();
-    if (p.color(QPalette::WindowText) == c) return;
-    p.setColor(QPalette::WindowText, c);
-    cell->setPalette(p);
+    const QPalette& now = cell->palette();
+    if (now.color(kUntyped) != kWhite || now.color(kRight) != rightColor() ||
+        now.color(kWrong) != kRed) {
+        QPalette p = now;
+        p.setColor(kUntyped, kWhite);
+        p.setColor(kRight, rightColor());
+        p.setColor(kWrong, kRed);
+        cell->setPalette(p);
+    }
+    QPalette::ColorRole role = c == kWhite ? kUntyped
+                               : c == rightColor() ? kRight
+                               : c == kRed         ? kWrong
+                                                   : kOther;
+    if (role == kOther && cell->palette().color(kOther) != c) {
+        QPalette p = cell->palette();
+        p.setColor(kOther, c);
+        cell->setPalette(p);
+        cell->update();
+    }
+    if (cell->foregroundRole() == role) return;
+    cell->setForegroundRole(role);
+    cell->update();
 }
 
-QColor Form1::cellColor(int k) const { return lb[k - 1]->palette().color(QPalette::WindowText); }
+QColor Form1::cellColor(int k) const {
+    const QLabel* cell = lb[k - 1];
+    return cell->palette().color(cell->foregroundRole());
+}
 
 void Form1::hideCodeLabels() {
     for (auto* group : {&lbbmci, &lbbmcizi, &lbbmzi})
@@ -370,6 +398,42 @@ void Form1::imghelphide_Click() {
     if (Fname.isEmpty()) return;
     qint16 key = 112;  // acts exactly as F1
     txtInput_KeyDown(key, 0);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != txtInput) return QWidget::eventFilter(watched, e);
+    QString added;
+    if (e->type() == QEvent::InputMethod) {
+        added = static_cast<QInputMethodEvent*>(e)->commitString();
+    } else if (e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const bool plain =
+            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        bool printable = !k->text().isEmpty();
+        for (QChar c : k->text()) printable = printable && c.isPrint();
+        if (plain && printable) added = k->text();
+    }
+    // The box holds at most a line's length and cuts the rest of a commit off; a word committed
+    // across the end of the line would lose its tail.
+    const qsizetype room =
+        txtInput->maxLength() - (txtInput->text().size() - txtInput->selectedText().size());
+    if (added.size() <= room) return false;
+    const QString carry = added.mid(std::max<qsizetype>(room, 0));
+    const quint64 before = rounds_;
+    static_cast<QObject*>(txtInput)->event(e);  // the box takes what fits; the checker judges it
+    if (rounds_ != before) carryOver(carry);
+    return true;
+}
+
+void Form1::carryOver(QString rest) {
+    while (!rest.isEmpty() && txtInput->isEnabled()) {
+        const qsizetype room = txtInput->maxLength() - txtInput->text().size();
+        if (room <= 0) return;
+        const quint64 before = rounds_;
+        txtInput->insert(rest.left(room));
+        rest = rest.mid(room);
+        if (rounds_ == before) return;
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -37,41 +37,47 @@ QString nextItemStart(QStringView ahead, qsizetype n) {
 
 bool Form1::cachedDecomposition(const QString& ch, QPixmap* pm) {
     // Decoding dominates the cost of a hint, and a line repeats its characters, so decoded
-    // pictures are kept for the session (a picture changed on disk is seen after a restart).
-    // Only successful loads are kept: a picture added while the tutor runs is found at once.
-    const bool hiDpi = devicePixelRatioF() > 1.0;
-    const QString base = dataPath(QStringLiteral("拆字图/") + ch);
-    const QString key = base + (hiDpi ? QStringLiteral("@2x") : QString());
-    if (QPixmapCache::find(key, pm)) return true;
-    if (hiDpi && pm->load(base + QStringLiteral("@2x.gif"))) {
-        pm->setDevicePixelRatio(2.0);
-    } else if (!pm->load(base + QStringLiteral(".gif"))) {
-        return false;
+    // pictures are kept for the session.
+    if (!pictures_)
+        pictures_ = std::make_unique<PictureCache>(dataPath(QStringLiteral("拆字图")) + u'/');
+    return pictures_->get(ch, devicePixelRatioF() > 1.0, pm);
+}
+
+std::optional<CodeDictionary::Result> Form1::lookup(const QString& query) {
+    if (!lookups_) lookups_ = std::make_unique<LookupMemo>();
+    return lookups_->search(dict_.get(), query);
+}
+
+bool Form1::warmHint(const QString& line, qsizetype i) {
+    // What Helpme asks for at position i + 1 of `line`: the character's picture and code, and
+    // the pair that may start a word there (never at the 28th cell).
+    bool worked = false;
+    const QString ch = line.mid(i, 1);
+    QPixmap pm;
+    if (!pictures_ || !pictures_->find(ch, devicePixelRatioF() > 1.0, &pm))
+        worked = cachedDecomposition(ch, &pm);
+    if (dict_ && dict_->isOpen()) {
+        QString queries[2] = {ch, i + 1 < 28 && i + 1 < line.size() ? line.mid(i, 2) : QString()};
+        for (const QString& q : queries) {
+            if (q.isEmpty() || (lookups_ && lookups_->contains(q))) continue;
+            lookup(q);
+            worked = true;
+        }
     }
-    QPixmapCache::insert(key, *pm);
-    return true;
+    return worked;
 }
 
 void Form1::prefetchPictures() {
     if (Temp == prefetchedLine_) return;
     prefetchedLine_ = Temp;
     if (!prefetch_) {
-        prefetch_ = std::make_unique<PicturePrefetch>(
-            [this](const QString& ch) {
-                QPixmap pm;
-                const bool hiDpi = devicePixelRatioF() > 1.0;
-                const QString key = dataPath(QStringLiteral("拆字图/") + ch) +
-                                    (hiDpi ? QStringLiteral("@2x") : QString());
-                if (QPixmapCache::find(key, &pm)) return false;
-                return cachedDecomposition(ch, &pm);
-            },
-            this);
+        prefetch_ = std::make_unique<HintPrefetch>(
+            [this](const QString& line, qsizetype i) { return warmHint(line, i); }, this);
     }
     // This line from the target on, and the start of the next one, whose first hint comes
     // inside the keystroke that ends this line.
-    const QString rest = Temp.mid(qMax(0, int(Jishu)));
     const QString next = reader_ ? nextItemStart(reader_->lookahead(), 2) : QString();
-    prefetch_->want(rest + next);
+    prefetch_->want(Temp, qMax(0, int(Jishu)), next);
 }
 
 void Form1::lightKeys(const QString& code) {
@@ -93,6 +99,23 @@ bool Form1::loadDecomposition(Picture* target) {
     // be laid out and painted again.
     if (target->pixmap().cacheKey() != pm.cacheKey()) target->setPixmap(pm);
     return true;
+}
+
+void Form1::lookupFallback() {
+    // No code is known: the labels must not keep the captions they were created with, nor the
+    // code of an earlier target.
+    BianmaZi.clear();
+    BianmaCi.clear();
+    for (auto* group : {&lbbmcizi, &lbbmci, &lbbmzi})
+        for (QLabel* l : *group) l->setText(QString());
+    hideKeys();
+    // A dictionary that opened but fails when searched (a corrupt index, a truncated file) is
+    // told like one that does not open at all, once; one that never opened was told at start-up.
+    if (dict_ && !dictFailureShown_ && !dict_->lastError().isEmpty()) {
+        dictFailureShown_ = true;
+        platform_.messageBox(this, dict_->lastError(), MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+    pictureFallback();
 }
 
 void Form1::pictureFallback() {
@@ -119,12 +142,12 @@ void Form1::Helpme() {
     if (BmHelp == 1) {
         NameQuery = charAt(Temp, p);
         FindZi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (p > 0 && p < 28) {
         NameQuery = p <= Temp.size() ? Temp.mid(p - 1, 2) : QString();
         FindCi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (Finded.size() == 2) {
         Piczi = charAt(Temp, p);
@@ -154,7 +177,7 @@ void Form1::Helpme() {
 
 void Form1::FindZi() {
     if (BmHelp == 0) return;
-    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    const auto result = lookup(NameQuery);
     if (!result) {
         lookupFailed_ = true;
         return;
@@ -178,7 +201,7 @@ void Form1::FindZi() {
 }
 
 void Form1::FindCi() {
-    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    const auto result = lookup(NameQuery);
     if (!result) {
         lookupFailed_ = true;
         return;

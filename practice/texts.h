@@ -29,11 +29,15 @@ QString shareSupportMissing(const QString& path, const QString& reason);
 QString cannotOpenPractice(const QString& path, const QString& why);
 QString cannotGoOnReading(const QString& path, const QString& why);
 QString progressNotWritable(const QString& path, const QString& why);
+// A finished line could not be saved; practice goes on.
+QString progressWriteFailed(const QString& path, const QString& why);
 // Why a file is refused: it holds NUL bytes, which no code page 936 text does.
 QString binaryFileReason();
 
 QString remoteConfigMissing(const QString& iniPath);
 QString remoteConfigBadPrefix(const QString& iniPath);
+// "远程内容.ini" is there but cannot be decoded; `why` says where or what.
+QString remoteConfigUnreadable(const QString& iniPath, const QString& why);
 
 QString notInDictionary(const QString& query);
 

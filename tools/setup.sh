@@ -19,7 +19,8 @@ packages=(
   # fonts the window's faces are mapped onto
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core fonts-noto-cjk
 )
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick samba smbclient)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick samba smbclient
+               ibus ibus-table-wubi dbus-x11 clang libclang-rt-dev)
 [ "$mode" = run ] || packages+=("${test_packages[@]}")
 
 missing=()

@@ -658,9 +658,10 @@ TEST(DecompPictures, WordModeShowsTheCharacterWholeAndTheKeysReadAsTheCode) {
                 << name.toStdString() << " " << e->code.toStdString();
             // Under the roots, the keys of those the code takes and nothing for the others:
             // the keys read as the code (the identification letter stands apart).
-            if (e->ident.isEmpty())
+            if (e->ident.isEmpty()) {
                 EXPECT_EQ(markedRuns(img, QRect(115 * scale, 38 * scale, 102 * scale, 13 * scale)), e->code.size())
                     << name.toStdString() << " " << e->code.toStdString();
+            }
         }
     }
     // 𠂉, which the Kai face draws empty, is drawn: 吃 shows three roots over its keys.
