@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -19,7 +17,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <QTextStream>
-
+#include <algorithm>
 #include <functional>
 
 #include "hints/dictionary.h"
@@ -145,19 +143,23 @@ struct Tables {
                                     });
         // Where the stroke table's line for a character is wrong, the curated table names the
         // components whose lines make it up.
-        const bool hand = readTsv(sourceFile(QStringLiteral("assets/decomp/curated.tsv")), [&](const QStringList& c) {
-            const QStringList components = c.value(5).split(u' ', Qt::SkipEmptyParts);
-            if (!components.isEmpty()) {
-                QString all;
-                for (const QString& part : components) all += strokes.value(part, QStringLiteral("?"));
-                strokes[c[0]] = all;
-            }
-            if (!c.value(1).isEmpty())
-                curated.insert(c[0], {c[1].split(u' ', Qt::SkipEmptyParts), c.value(2), c.value(3).toInt(), c.value(4)});
-        });
+        const bool hand = readTsv(
+            sourceFile(QStringLiteral("assets/decomp/curated.tsv")), [&](const QStringList& c) {
+                const QStringList components = c.value(5).split(u' ', Qt::SkipEmptyParts);
+                if (!components.isEmpty()) {
+                    QString all;
+                    for (const QString& part : components)
+                        all += strokes.value(part, QStringLiteral("?"));
+                    strokes[c[0]] = all;
+                }
+                if (!c.value(1).isEmpty())
+                    curated.insert(c[0], {c[1].split(u' ', Qt::SkipEmptyParts), c.value(2),
+                                          c.value(3).toInt(), c.value(4)});
+            });
         readSharedRoots();
         if (!wubi || !stroke) error = QStringLiteral("Rime tables missing (rime-data-wubi, rime-data-stroke)");
-        else if (!extra || !splits || !hand) error = QStringLiteral("assets/decomp tables missing");
+        else if (!extra || !splits || !hand)
+            error = QStringLiteral("assets/decomp tables missing");
     }
 
     // Keys of the roots the shared root table names (its named shapes, "@…", are drawn there).
@@ -211,8 +213,8 @@ bool isFrame(const QString& root) {
 // The identification letter of a split of two or three roots whose last root read is `last`.
 QChar identOf(const Tables& t, const QString& last, int shape, QString* why) {
     QChar stroke;
-    if (last == QStringLiteral("力") || last == QStringLiteral("刀") || last == QStringLiteral("九") ||
-        last == QStringLiteral("匕")) {
+    if (last == QStringLiteral("力") || last == QStringLiteral("刀") ||
+        last == QStringLiteral("九") || last == QStringLiteral("匕")) {
         stroke = u'z';  // their long bend counts, whatever the stroke order
     } else if (last == QStringLiteral("戈") || last == QStringLiteral("戋")) {
         stroke = u'p';
@@ -238,7 +240,8 @@ QChar identOf(const Tables& t, const QString& last, int shape, QString* why) {
 // splits curated.tsv gives may be read this way, and each must say why.
 QString curatedCode(const Tables& t, const Entry& e, QString* why) {
     const auto c = t.curated.constFind(e.character);
-    if (c == t.curated.cend() || c->roots != e.roots || c->coding != e.coding || c->note != e.note) {
+    if (c == t.curated.cend() || c->roots != e.roots || c->coding != e.coding ||
+        c->note != e.note) {
         *why = QStringLiteral("a note, but not the split curated.tsv gives");
         return {};
     }
@@ -267,7 +270,8 @@ QString curatedCode(const Tables& t, const Entry& e, QString* why) {
         return {};
     }
     if (roots != how.size() || roots < 2) {
-        *why = QStringLiteral("two or three roots, and no letter set by the table, take an identification letter");
+        *why = QStringLiteral(
+            "two or three roots, and no letter set by the table, take an identification letter");
         return {};
     }
     const QChar ident = identOf(t, e.roots[last], e.shape, why);
@@ -444,16 +448,19 @@ TEST(DecompSplits, TheTutorShowsTheCodeThePictureExplains) {
     ASSERT_TRUE(t.error.isEmpty()) << t.error.toStdString();
     ml::CodeDictionary dict;
     QString error;
-    ASSERT_TRUE(dict.open(QDir(qEnvironmentVariable("ML_APP_DIR")).filePath(QStringLiteral("CiKu.mdb")), &error))
+    ASSERT_TRUE(dict.open(
+        QDir(qEnvironmentVariable("ML_APP_DIR")).filePath(QStringLiteral("CiKu.mdb")), &error))
         << error.toStdString();
     const auto shown = [&](const QString& ch) {
         const auto found = dict.search(ch);
-        return found && found->outcome == ml::CodeDictionary::Outcome::Hit ? found->email : QString();
+        return found && found->outcome == ml::CodeDictionary::Outcome::Hit ? found->email
+                                                                           : QString();
     };
     QStringList faults;
     for (const Entry& e : t.entries) {
         const QString code = shown(e.character);
-        if (code != e.code && faults.size() < 20) faults << e.character + u' ' + code + QStringLiteral(" for ") + e.code;
+        if (code != e.code && faults.size() < 20)
+            faults << e.character + u' ' + code + QStringLiteral(" for ") + e.code;
     }
     EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
     // Where the table's first full code fits no reading, the second comes first; else the first.
@@ -461,7 +468,10 @@ TEST(DecompSplits, TheTutorShowsTheCodeThePictureExplains) {
         const char* character;
         const char* first;  // the table's first full code
         const char* shown;
-    } cases[] = {{"飯", "wprc", "wyvc"}, {"馬", "cggy", "cghy"}, {"鳥", "wvgo", "wvgo"}, {"哀", "yeu", "yeu"}};
+    } cases[] = {{"飯", "wprc", "wyvc"},
+                 {"馬", "cggy", "cghy"},
+                 {"鳥", "wvgo", "wvgo"},
+                 {"哀", "yeu", "yeu"}};
     for (const auto& c : cases) {
         const QString ch = QString::fromUtf8(c.character);
         EXPECT_EQ(t.firstFull.value(ch), QLatin1String(c.first)) << c.character;
@@ -510,60 +520,143 @@ TEST(DecompSplits, HardCharactersSplitTheWubiWay) {
         const char* character;
         const char* roots;
     } cases[] = {
-        {"凹", "冂 冂 一"},          {"凸", "丨 一 冂 一"},      {"母", "母框 一 ⺀"},
-        {"臣", "匚 丨 コ 丨"},       {"遵", "丷 西 一 寸 辶"},   {"载", "十 戈 车"},
-        {"戈", "戈"},                {"成", "厂 乙 乙 丶 丿"},   {"我", "丿 扌 乙 丶 丿"},
-        {"末", "一 木"},             {"未", "二 小"},            {"身", "丿 冂 三 丿"},
-        {"鬼", "白 儿 厶"},          {"傅", "亻 一 月 丨 丶 寸"}, {"编", "纟 丶 尸 冂 卄"},
-        {"曹", "一 冂 廿 日"},       {"爽", "大 乂 乂 乂 乂"},   {"国", "囗 王 丶"},
-        {"酉", "西 一"},             {"差", "丷 羊底撇 工"},     {"羊", "丷 羊底"},
-        {"革", "廿 革底"},           {"鞍", "廿 革底 宀 女"},    {"才", "十 丿"},
-        {"不", "一 小"},             {"年", "牛头 丨 十"},       {"失", "牛头 人"},
-        {"气", "牛头 乙"},           {"骨", "骨头 月"},          {"非", "三 刂 三"},
-        {"隹", "亻 隹右"},           {"每", "𠂉 母框 一 ⺀"},    {"登", "癶 一 口 䒑"},
-        {"其", "卄 三 八"},          {"易", "日 勹 𠂆"},         {"专", "二 乙 丶"},
-        {"长", "丿 七 丶"},          {"决", "冫 コ 人"},         {"尊", "丷 西 一 寸"},
-        {"建", "彐 二 丨 廴"},       {"进", "二 刂 辶"},         {"因", "囗 大"},
-        {"区", "匚 乂"},             {"凶", "乂 凵"},            {"画", "一 田 凵"},
-        {"自", "丿 目"},             {"男", "田 力"},            {"伐", "亻 戈"},
-        {"浅", "氵 戋"},             {"了", "了"},               {"王", "王"},
-        {"一", "一"},                {"勿", "勹 𠂆"},            {"舟", "丿 舟身"},
+        {"凹", "冂 冂 一"},
+        {"凸", "丨 一 冂 一"},
+        {"母", "母框 一 ⺀"},
+        {"臣", "匚 丨 コ 丨"},
+        {"遵", "丷 西 一 寸 辶"},
+        {"载", "十 戈 车"},
+        {"戈", "戈"},
+        {"成", "厂 乙 乙 丶 丿"},
+        {"我", "丿 扌 乙 丶 丿"},
+        {"末", "一 木"},
+        {"未", "二 小"},
+        {"身", "丿 冂 三 丿"},
+        {"鬼", "白 儿 厶"},
+        {"傅", "亻 一 月 丨 丶 寸"},
+        {"编", "纟 丶 尸 冂 卄"},
+        {"曹", "一 冂 廿 日"},
+        {"爽", "大 乂 乂 乂 乂"},
+        {"国", "囗 王 丶"},
+        {"酉", "西 一"},
+        {"差", "丷 羊底撇 工"},
+        {"羊", "丷 羊底"},
+        {"革", "廿 革底"},
+        {"鞍", "廿 革底 宀 女"},
+        {"才", "十 丿"},
+        {"不", "一 小"},
+        {"年", "牛头 丨 十"},
+        {"失", "牛头 人"},
+        {"气", "牛头 乙"},
+        {"骨", "骨头 月"},
+        {"非", "三 刂 三"},
+        {"隹", "亻 隹右"},
+        {"每", "𠂉 母框 一 ⺀"},
+        {"登", "癶 一 口 䒑"},
+        {"其", "卄 三 八"},
+        {"易", "日 勹 𠂆"},
+        {"专", "二 乙 丶"},
+        {"长", "丿 七 丶"},
+        {"决", "冫 コ 人"},
+        {"尊", "丷 西 一 寸"},
+        {"建", "彐 二 丨 廴"},
+        {"进", "二 刂 辶"},
+        {"因", "囗 大"},
+        {"区", "匚 乂"},
+        {"凶", "乂 凵"},
+        {"画", "一 田 凵"},
+        {"自", "丿 目"},
+        {"男", "田 力"},
+        {"伐", "亻 戈"},
+        {"浅", "氵 戋"},
+        {"了", "了"},
+        {"王", "王"},
+        {"一", "一"},
+        {"勿", "勹 𠂆"},
+        {"舟", "丿 舟身"},
         // Components that read inside others as they read alone, and more than six roots.
-        {"龙", "ナ 龙右"},           {"宠", "宀 ナ 龙右"},       {"尤", "ナ 尤右"},
-        {"垂", "丿 一 卄 士"},       {"睡", "目 丿 一 卄 士"},   {"永", "丶 乙 水两侧"},
-        {"象", "⺈ 象中 𧰨"},         {"禹", "丿 口 冂 ⺊ 丶"},    {"属", "尸 丿 口 冂 ⺊ 丶"},
-        {"肃", "彐 小 刂"},          {"然", "夕点 犬 灬"},       {"庸", "广 彐 月 丨"},
-        {"衡", "彳 鱼头 大 二 丨"},  {"徽", "彳 山 一 幺 小 攵"}, {"越", "土 龰 匚 乙 丶 丿"},
-        {"感", "厂 一 口 乙 丶 丿 心"}, {"鹅", "丿 扌 乙 丶 丿 勹 丶 乙 一"},
-        {"散", "龷 月 攵"},          {"氖", "牛头 乙 乃"},       {"死", "一 夕 匕"},
-        {"离", "文 凵 冂 厶"},       {"莲", "艹 车 辶"},         {"涟", "氵 车 辶"},
-        {"函", "了 兆旁 凵"},         {"延", "丿 ⺪ 廴"},          {"舞", "牛头 四竖 一 夕 匚 丨"},
-        {"拽", "扌 日 曳尾"},       {"磷", "石 米 夕 匚 丨"},   {"忝", "一 大 㣺"},
+        {"龙", "ナ 龙右"},
+        {"宠", "宀 ナ 龙右"},
+        {"尤", "ナ 尤右"},
+        {"垂", "丿 一 卄 士"},
+        {"睡", "目 丿 一 卄 士"},
+        {"永", "丶 乙 水两侧"},
+        {"象", "⺈ 象中 𧰨"},
+        {"禹", "丿 口 冂 ⺊ 丶"},
+        {"属", "尸 丿 口 冂 ⺊ 丶"},
+        {"肃", "彐 小 刂"},
+        {"然", "夕点 犬 灬"},
+        {"庸", "广 彐 月 丨"},
+        {"衡", "彳 鱼头 大 二 丨"},
+        {"徽", "彳 山 一 幺 小 攵"},
+        {"越", "土 龰 匚 乙 丶 丿"},
+        {"感", "厂 一 口 乙 丶 丿 心"},
+        {"鹅", "丿 扌 乙 丶 丿 勹 丶 乙 一"},
+        {"散", "龷 月 攵"},
+        {"氖", "牛头 乙 乃"},
+        {"死", "一 夕 匕"},
+        {"离", "文 凵 冂 厶"},
+        {"莲", "艹 车 辶"},
+        {"涟", "氵 车 辶"},
+        {"函", "了 兆旁 凵"},
+        {"延", "丿 ⺪ 廴"},
+        {"舞", "牛头 四竖 一 夕 匚 丨"},
+        {"拽", "扌 日 曳尾"},
+        {"磷", "石 米 夕 匚 丨"},
+        {"忝", "一 大 㣺"},
         // 𠂉, 方 and the characters that are roots themselves.
-        {"吃", "口 𠂉 乙"},          {"矮", "𠂉 大 禾 女"},      {"短", "𠂉 大 一 口 䒑"},
-        {"复", "𠂉 日 夂"},          {"腹", "月 𠂉 日 夂"},      {"族", "方 𠂉 𠂉 大"},
-        {"施", "方 𠂉 也"},          {"旋", "方 𠂉 乙 龰"},      {"邡", "方 阝"},
-        {"旎", "方 𠂉 尸 匕"},       {"旄", "方 𠂉 丿 二 乙"},   {"旒", "方 𠂉 亠 厶 丨 儿"},
-        {"膂", "方 𠂉 𧘇 月"},       {"五", "五"},               {"忄", "忄"},
+        {"吃", "口 𠂉 乙"},
+        {"矮", "𠂉 大 禾 女"},
+        {"短", "𠂉 大 一 口 䒑"},
+        {"复", "𠂉 日 夂"},
+        {"腹", "月 𠂉 日 夂"},
+        {"族", "方 𠂉 𠂉 大"},
+        {"施", "方 𠂉 也"},
+        {"旋", "方 𠂉 乙 龰"},
+        {"邡", "方 阝"},
+        {"旎", "方 𠂉 尸 匕"},
+        {"旄", "方 𠂉 丿 二 乙"},
+        {"旒", "方 𠂉 亠 厶 丨 儿"},
+        {"膂", "方 𠂉 𧘇 月"},
+        {"五", "五"},
+        {"忄", "忄"},
         {"乙", "乙"},
         // More than four roots: the code takes 1, 2, 3 and the last.
-        {"嘁", "口 厂 上 小 乙 丶 丿"}, {"鹱", "勹 丶 乙 一 艹 亻 隹右 又"},
+        {"嘁", "口 厂 上 小 乙 丶 丿"},
+        {"鹱", "勹 丶 乙 一 艹 亻 隹右 又"},
         {"藏", "艹 厂 乙 丆 匚 丨 コ 丨 乙 丶 丿"},
         // Common characters that had no picture, and the components that blocked them.
-        {"鼎", "目 乙 厂 ⺊ 丨 乙"},  {"兜", "⺈ 白 コ 儿"},      {"脊", "兆旁 人 月"},
-        {"聚", "耳 又 丿 乑底"},      {"骤", "马 耳 又 丿 乑底"}, {"舆", "亻 二 车 彐 一 八"},
-        {"戢", "口 耳 乙 丶 丿"},     {"羲", "丷 王 禾 一 乙 乙 丶 丿"}, {"鳥", "亻 彐 一 乙 灬"},
-        {"邋", "巛 囗 乂 乙 ⺀ 乙 ⺀ 乙 辶"}, {"卣", "⺊ 囗 コ"},
+        {"鼎", "目 乙 厂 ⺊ 丨 乙"},
+        {"兜", "⺈ 白 コ 儿"},
+        {"脊", "兆旁 人 月"},
+        {"聚", "耳 又 丿 乑底"},
+        {"骤", "马 耳 又 丿 乑底"},
+        {"舆", "亻 二 车 彐 一 八"},
+        {"戢", "口 耳 乙 丶 丿"},
+        {"羲", "丷 王 禾 一 乙 乙 丶 丿"},
+        {"鳥", "亻 彐 一 乙 灬"},
+        {"邋", "巛 囗 乂 乙 ⺀ 乙 ⺀ 乙 辶"},
+        {"卣", "⺊ 囗 コ"},
         {"麗", "一 冂 丶 一 冂 丶 广 コ 刂 匕 匕"},
         // The last of GB2312: pieces of one glyph read as a root (临's bottom on J, 氏无七 in 侃
         // and 盥), parts the trees do not name, and codes no regular split gives (curated.tsv).
-        {"临", "刂 𠂉 丶 临底"},       {"侃", "亻 口 氏无七 乙"},  {"盥", "臼左 一 水 彐 皿"},
-        {"囊", "一 口 丨 冖 口 口 二 刂 一 𧘇"},                   {"攮", "扌 一 口 丨 冖 口 口 二 刂 一 𧘇"},
-        {"馕", "⺈ 乙 一 口 丨 冖 口 口 二 刂 一 𧘇"},               {"橐", "一 口 丨 冖 石 木"},
-        {"蠹", "一 口 丨 冖 石 虫 虫"}, {"芈", "一 刂 一 二 丨"},     {"夔", "䒑 止 丿 目 巳 八 夂"},
-        {"墼", "一 日 十 凵 几 又 土"}, {"璺", "亻 二 冂 一 口 彐 冖 王 丶"},
-        {"爨", "亻 二 冂 一 口 彐 冖 木 木 大 火"},                 {"纛", "龶 母框 一 ⺀ 目 一 小 丿 幺 小"},
-        {"哀", "亠 口 𧘇"},            {"茇", "艹 𠂇 又 丶"},       {"蔻", "艹 宀 二 儿 ⺊ 又"},
+        {"临", "刂 𠂉 丶 临底"},
+        {"侃", "亻 口 氏无七 乙"},
+        {"盥", "臼左 一 水 彐 皿"},
+        {"囊", "一 口 丨 冖 口 口 二 刂 一 𧘇"},
+        {"攮", "扌 一 口 丨 冖 口 口 二 刂 一 𧘇"},
+        {"馕", "⺈ 乙 一 口 丨 冖 口 口 二 刂 一 𧘇"},
+        {"橐", "一 口 丨 冖 石 木"},
+        {"蠹", "一 口 丨 冖 石 虫 虫"},
+        {"芈", "一 刂 一 二 丨"},
+        {"夔", "䒑 止 丿 目 巳 八 夂"},
+        {"墼", "一 日 十 凵 几 又 土"},
+        {"璺", "亻 二 冂 一 口 彐 冖 王 丶"},
+        {"爨", "亻 二 冂 一 口 彐 冖 木 木 大 火"},
+        {"纛", "龶 母框 一 ⺀ 目 一 小 丿 幺 小"},
+        {"哀", "亠 口 𧘇"},
+        {"茇", "艹 𠂇 又 丶"},
+        {"蔻", "艹 宀 二 儿 ⺊ 又"},
         {"靥", "厂 犬 丆 冂 刂 三"},
     };
     const Tables& t = Tables::get();
@@ -636,7 +729,8 @@ TEST(DecompPictures, WordModeShowsTheCharacterWholeAndTheKeysReadAsTheCode) {
     QHash<QString, const Entry*> table;
     for (const Entry& e : t.entries) table.insert(e.character, &e);
     // The characters, and the longest splits, where the roots are most crowded.
-    QStringList sample = QStringLiteral("吃 嘁 鹱 五 戈 忄 乙 王 施 爽 中 国 藏 键 每 哀 茇 蔻 靥 临").split(u' ');
+    QStringList sample =
+        QStringLiteral("吃 嘁 鹱 五 戈 忄 乙 王 施 爽 中 国 藏 键 每 哀 茇 蔻 靥 临").split(u' ');
     QList<const Entry*> longest;
     for (const Entry& e : t.entries) longest.append(&e);
     std::sort(longest.begin(), longest.end(),
@@ -662,10 +756,13 @@ TEST(DecompPictures, WordModeShowsTheCharacterWholeAndTheKeysReadAsTheCode) {
             if (e->ident.isEmpty()) {
                 const qsizetype set = e->coding.count(u'=');
                 const int width = set ? 67 : 102;  // the set letter's box starts at x 184
-                EXPECT_EQ(markedRuns(img, QRect(115 * scale, 38 * scale, width * scale, 13 * scale)), e->code.size() - set)
+                EXPECT_EQ(
+                    markedRuns(img, QRect(115 * scale, 38 * scale, width * scale, 13 * scale)),
+                    e->code.size() - set)
                     << name.toStdString() << " " << e->code.toStdString();
                 if (set) {
-                    EXPECT_TRUE(inkIn(img, QRect(186 * scale, 20 * scale, 30 * scale, 30 * scale))) << name.toStdString();
+                    EXPECT_TRUE(inkIn(img, QRect(186 * scale, 20 * scale, 30 * scale, 30 * scale)))
+                        << name.toStdString();
                 }
             }
         }

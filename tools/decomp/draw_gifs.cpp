@@ -330,7 +330,8 @@ public:
 
         // Right block: the reason.
         double right = kRightEnd;
-        const QString apart = s.ident.isEmpty() ? l.set : s.ident;  // the letter no root beside it gives
+        const QString apart =
+            s.ident.isEmpty() ? l.set : s.ident;  // the letter no root beside it gives
         if (!apart.isEmpty()) {
             constexpr double idWidth = 33;
             right -= idWidth;
@@ -579,8 +580,9 @@ int main(int argc, char** argv) {
 
     std::vector<Split> splits;
     const bool splitsRead = readTsv(args[1], [&](const QStringList& c) {
-        if (c.size() >= 3) splits.push_back({c[0], c[1].split(u' ', Qt::SkipEmptyParts), c[2],
-                                             c.value(3), c.value(5), c.value(6), c.value(7), c.value(8)});
+        if (c.size() >= 3)
+            splits.push_back({c[0], c[1].split(u' ', Qt::SkipEmptyParts), c[2], c.value(3),
+                              c.value(5), c.value(6), c.value(7), c.value(8)});
     });
     QHash<QString, Piece> pieces;
     const bool extraRead = readTsv(args[2], [&](const QStringList& c) {
