@@ -148,11 +148,14 @@ void readandset::Form_Load() {
     lblVersion->setText(versionText());
 
     RemoteConfig cfg;
-    if (auto ini = openRemoteConfig(main_.homePath(kRemoteIni))) cfg = readRemoteConfig(*ini);
+    const QString iniPath = main_.folder().settingPath(kRemoteIni);
+    if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
     if (cfg.status == RemoteConfig::Ok && !cfg.tooLong) setfilename->setText(cfg.path);
     // Only a file that is missing or has no path line is replaced; one that exists but cannot
-    // be decoded is the teacher's to fix, and is left alone.
-    if (cfg.status == RemoteConfig::Missing) Command2_Click();
+    // be decoded is the teacher's to fix, and is left alone. So is the machine's file: a
+    // default written into the learner's folder would hide it from then on.
+    if (cfg.status == RemoteConfig::Missing && iniPath == main_.homePath(kRemoteIni))
+        Command2_Click();
 }
 
 void readandset::writeRemoteConfig(const QString& pathLine) {
