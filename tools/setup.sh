@@ -19,7 +19,9 @@ packages=(
   # fonts the window's faces are mapped onto
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core fonts-noto-cjk
 )
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick samba smbclient)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick samba smbclient
+  # the Debian package's checks
+  dpkg-dev lintian desktop-file-utils appstream man-db)
 [ "$mode" = run ] || packages+=("${test_packages[@]}")
 
 missing=()
