@@ -10,11 +10,14 @@
 #include <QTranslator>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "art/art.h"
 #include "commands/keys.h"
 #include "content/convert.h"
 #include "dialogs/host.h"
+#include "platform/fontpages.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
 #include "version.h"
@@ -22,6 +25,49 @@
 namespace ml {
 
 namespace {
+
+// Runs `then` once, in the event loop's next turn after the watched widget's first paint.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(std::function<void()> then) : then_(std::move(then)) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint && then_) {
+            QTimer::singleShot(0, this, std::exchange(then_, nullptr));
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+// Runs `then` once, at the first key, click, wheel or mouse move anywhere in the application.
+class FirstInput : public QObject {
+public:
+    explicit FirstInput(std::function<void()> then) : then_(std::move(then)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::KeyPress:
+            case QEvent::ShortcutOverride:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+                if (then_) {
+                    std::exchange(then_, nullptr)();
+                    qApp->removeEventFilter(this);
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
 
 void installFontSubstitutions() {
     // The window names the faces of the machines it was designed for; these are their nearest
@@ -141,6 +187,16 @@ int runApp(int argc, char** argv) {
     Form1 form(platform, folder);
     installCommands(form);
     installDialogs(form);
+    // Once the first frame is drawn, the font pages it read are not needed again.
+    FirstPaint firstPaint([] { releaseFontPages(); });
+    form.installEventFilter(&firstPaint);
+    // Sound is loaded when the learner first acts (or a file opens at once): the first sounds
+    // come from opening a file, and preparing at start would cost every start its memory.
+    FirstInput firstInput([&platform] { platform.prepareSound(); });
+    if (parser.isSet(openOpt))
+        platform.prepareSound();
+    else
+        qApp->installEventFilter(&firstInput);
     form.show();
     for (const QString& warning : {homeWarning, form.startupWarning()}) {
         if (warning.isEmpty()) continue;

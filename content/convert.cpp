@@ -5,6 +5,7 @@
 
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
+#include "platform/wholefile.h"
 
 namespace ml {
 
@@ -28,6 +29,12 @@ public:
 
     void piece(QStringView text) {
         if (failed_) return;
+        // NUL stands in no text; the source is binary after all (it was judged on its start).
+        if (text.contains(QChar(u'\0'))) {
+            binary_ = true;
+            failed_ = true;
+            return;
+        }
         if (!streaming_) {
             if (held_.size() + text.size() <= kHeldItemLimit) {
                 held_.append(text);
@@ -52,12 +59,14 @@ public:
         failed_ = false;
         return ok;
     }
+    bool foundBinary() const { return binary_; }
 
 private:
     LinePourer& pourer_;
     QString held_;
     bool streaming_ = false;
     bool failed_ = false;
+    bool binary_ = false;
 };
 
 // "message：detail", or "message。" when there is no detail.
@@ -67,8 +76,9 @@ QString withDetail(const QString& message, const QString& detail) {
 
 QString readFailure(const ItemReader& source) {
     if (source.error() == ItemReader::Error::BadEncoding) {
+        // Counted from 1, as the reader names it when a practice file is opened.
         return QStringLiteral("源文件不是有效的 GBK 文本：第 %1 字节处的编码有误。")
-            .arg(source.errorOffset());
+            .arg(source.errorOffset() + 1);
     }
     return withDetail(QStringLiteral("读取源文件时出错"), source.errorString());
 }
@@ -100,10 +110,12 @@ bool pourStream(ItemReader& source, Cp936LineWriter& out, QString* error, qint64
     while (!source.atEnd()) {
         if (!source.next(sink)) {
             feeder.finish();
+            if (feeder.foundBinary()) return fail(binaryContentReason());
             // Trailing blanks after the last line end may leave nothing to read: that is the end.
             if (source.error() == ItemReader::Error::PastEnd) break;
             return fail(readFailure(source));
         }
+        if (feeder.foundBinary()) return fail(binaryContentReason());
         if (!feeder.finish()) return fail(writeFailure(out));
     }
     // atEnd() decodes ahead and may be where a bad byte is found.
@@ -197,6 +209,9 @@ bool isLineHeadForbidden(QChar c) {
 
 bool LinePourer::feed(QStringView text) {
     for (QChar raw : text) {
+        // A line end inside a quoted item would split the practice line it lands in: the file
+        // would read back as other lines than the ones written.
+        if (raw == u'\r' || raw == u'\n') continue;
         const QChar c = fullWidth(raw);
         if (c.isNull()) continue;
         if (buf_.isEmpty() && isLineHeadForbidden(c)) continue;
@@ -246,6 +261,15 @@ int runConvertCommand(const QString& source, const QString& target, QString* rep
         if (!QFileInfo::exists(source))
             return fail(QStringLiteral("找不到源文件 %1。").arg(shownSource));
         return fail(withDetail(QStringLiteral("无法打开源文件 %1").arg(shownSource), why));
+    }
+    // Judged on its start as a practice file is when it is opened, so /dev/zero is refused at once.
+    if (startsLikeBinary(source)) {
+        return fail(withDetail(QStringLiteral("无法转换源文件 %1").arg(shownSource),
+                               binaryContentReason()));
+    }
+    // A device or pipe may never end.
+    if (!QFileInfo(source).isFile()) {
+        return fail(QStringLiteral("源文件 %1 不是普通文件。").arg(shownSource));
     }
 
     Cp936LineWriter out;

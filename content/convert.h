@@ -1,8 +1,9 @@
 #pragma once
 // Turning plain text into practice lines: every printable ASCII character becomes its full-width
-// form (the blank becomes U+3000), double quotes and apostrophes vanish, closing punctuation is
-// kept off the start of a line, and the text is poured into lines of exactly 28 characters,
-// whatever the source lines were. The last line (0 to 27 characters) is always written.
+// form (the blank becomes U+3000), double quotes and apostrophes vanish, line ends inside quoted
+// items are dropped, closing punctuation is kept off the start of a line, and the text is poured
+// into lines of exactly 28 characters, whatever the source lines were. The last line (0 to 27
+// characters) is always written.
 
 #include <QString>
 #include <QStringList>

@@ -16,6 +16,8 @@ struct RemoteConfig {
     enum Status { Missing, Unreadable, BadPrefix, Ok } status = Missing;
     // The configured path; empty when the help text is to be practised instead.
     QString path;
+    // Unreadable: what is wrong with the file, in the teacher's words.
+    QString problem;
     // The path item is longer than any path a system accepts; `path` then holds only its
     // beginning followed by "…", for messages, and names no file.
     bool tooLong = false;
@@ -33,8 +35,9 @@ inline constexpr qsizetype kMaxRemotePath = 4096;
 // that to work too: a file that starts with EF BB BF is read as UTF-8, one that starts with FF FE
 // or FE FF as UTF-16 (little or big endian), the mark itself not being part of the text. Such
 // text is read piece by piece through code page 936, so a character that code page 936 cannot
-// hold (or a broken sequence) makes the item that reaches it unreadable, as a bad byte in a code
-// page 936 file does. Returns nullptr when the file cannot be opened.
+// hold, a broken sequence or one cut off at the end of the file makes the item that reaches it
+// unreadable, as a bad byte in a code page 936 file does; the reader's errorString() says which.
+// Returns nullptr when the file cannot be opened.
 std::unique_ptr<ItemReader> openRemoteConfig(const QString& path, QString* error = nullptr);
 
 // "\\server\share\dir\file" or "//server/share/dir/file" as an smb:// address, each part

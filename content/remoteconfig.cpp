@@ -15,13 +15,26 @@ namespace ml {
 
 namespace {
 
+// A decoder that tells whether a sequence was left unfinished at the end of the data: Qt keeps
+// such bytes for the next chunk and would otherwise drop them silently at the end.
+class EndAwareDecoder : public QStringDecoder {
+public:
+    using QStringDecoder::QStringDecoder;
+    bool unfinished() const { return state.remainingChars != 0; }
+};
+
+QString encodingName(QStringConverter::Encoding encoding) {
+    return encoding == QStringConverter::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("UTF-16");
+}
+
 // Hands the text of a file saved as UTF-8 or UTF-16 to the item reader as code page 936 bytes, a
-// piece at a time. Text that code page 936 cannot hold ends the data with a read error, after
-// the bytes of everything before it.
+// piece at a time. Text that code page 936 cannot hold, a broken sequence and one cut off at the
+// end of the file end the data with a read error (naming what is wrong), after the bytes of
+// everything before it.
 class RecodingDevice : public QIODevice {
 public:
     RecodingDevice(std::unique_ptr<QFile> file, QStringConverter::Encoding encoding)
-        : file_(std::move(file)), decoder_(encoding) {}
+        : file_(std::move(file)), encoding_(encoding), decoder_(encoding) {}
     bool isSequential() const override { return true; }
 
 protected:
@@ -45,7 +58,12 @@ private:
         const qint64 n = file_->read(raw, sizeof raw);
         if (n <= 0) {
             ended_ = true;
-            if (n < 0) fail(file_->errorString());
+            if (n < 0) {
+                fail(file_->errorString());
+            } else if (decoder_.unfinished()) {
+                fail(QStringLiteral("文件末尾的字符不完整（%1 文本在最后一个字符的中间断开了）。")
+                         .arg(encodingName(encoding_)));
+            }
             return;
         }
         // A broken sequence decodes as U+FFFD, which code page 936 cannot hold either.
@@ -58,7 +76,12 @@ private:
         }
         if (encodeCp936(QStringView(text).left(bad), bytes)) ready_ += bytes;
         ended_ = true;
-        fail(QStringLiteral("文件里有 GBK（代码页 936）无法表示的字符。"));
+        if (decoder_.hasError() && text.at(bad) == QChar::ReplacementCharacter) {
+            fail(QStringLiteral("文件里有不是有效 %1 文本的字节。").arg(encodingName(encoding_)));
+        } else {
+            fail(QStringLiteral("文件以 %1 保存，其中的%2无法用 GBK（代码页 936）表示。")
+                     .arg(encodingName(encoding_), describeCharacter(text, bad)));
+        }
     }
     void fail(const QString& why) {
         failed_ = true;
@@ -66,7 +89,8 @@ private:
     }
 
     std::unique_ptr<QFile> file_;
-    QStringDecoder decoder_;
+    QStringConverter::Encoding encoding_;
+    EndAwareDecoder decoder_;
     QByteArray ready_;
     qsizetype used_ = 0;
     bool ended_ = false;
@@ -84,6 +108,7 @@ RemoteConfig readRemoteConfig(ItemReader& reader) {
         const bool broken = reader.error() == ItemReader::Error::BadEncoding ||
                             reader.error() == ItemReader::Error::Io;
         cfg.status = broken ? RemoteConfig::Unreadable : RemoteConfig::Missing;
+        if (broken) cfg.problem = reader.errorString();
         return cfg;
     }
     const QString prefix = pathItem.left(5);

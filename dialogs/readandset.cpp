@@ -1,5 +1,6 @@
 #include "readandset.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -7,13 +8,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "art/art.h"
 #include "content/remote.h"
 #include "dialogs/frmabout.h"
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
-#include "art/art.h"
 #include "practice/form1.h"
 #include "practice/rules.h"
+#include "practice/texts.h"
 
 namespace ml {
 
@@ -152,10 +154,18 @@ void readandset::Form_Load() {
     if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
     if (cfg.status == RemoteConfig::Ok && !cfg.tooLong) setfilename->setText(cfg.path);
     // Only a file that is missing or has no path line is replaced; one that exists but cannot
-    // be decoded is the teacher's to fix, and is left alone. So is the machine's file: a
-    // default written into the learner's folder would hide it from then on.
+    // be decoded is the teacher's to fix: it is left alone, and the teacher is told why. So is
+    // the machine's file when the learner has none: a default written into the learner's folder
+    // would hide it from then on.
     if (cfg.status == RemoteConfig::Missing && iniPath == main_.homePath(kRemoteIni))
         Command2_Click();
+    if (cfg.status == RemoteConfig::Unreadable) {
+        main_.platform().messageBox(
+            &main_,
+            text::remoteConfigUnreadable(QDir::toNativeSeparators(iniPath), cfg.problem) +
+                QStringLiteral("\r\r设置窗口没有改动这个文件。"),
+            MsgIcon::Exclamation, MsgButtons::Ok);
+    }
 }
 
 void readandset::writeRemoteConfig(const QString& pathLine) {

@@ -30,6 +30,16 @@ std::optional<QString> columnText(sqlite3_stmt* stmt, int column) {
     return text ? QString::fromUtf8(text, bytes) : QString();
 }
 
+// The learner's words for a database that cannot be read, at opening or later.
+QString unreadableMessage(const QString& shown, int rc, sqlite3* db) {
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
+        return QStringLiteral("%1 不是有效的编码词库（SQLite 数据库已损坏：%2）。")
+            .arg(shown, sqliteMessage(db));
+    }
+    return QStringLiteral("无法读取编码词库 %1：%2").arg(shown, sqliteMessage(db));
+}
+
 // Leaves the statement ready for the next lookup however the current one ends.
 class ResetOnExit {
 public:
@@ -103,22 +113,18 @@ bool CodeDictionary::open(const QString& path, QString* error) {
     // Preparing reads the schema, so a missing table or column shows up here.
     rc = sqlite3_prepare_v3(db_, kSearchSql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (rc != SQLITE_OK) {
-        const int primary = rc & 0xff;
-        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
-            return fail(QStringLiteral("%1 不是有效的编码词库（SQLite 数据库已损坏：%2）。")
-                            .arg(shown, sqliteMessage(db_)));
-        }
-        if (primary == SQLITE_ERROR) {
+        if ((rc & 0xff) == SQLITE_ERROR) {
             return fail(
                 QStringLiteral("%1 不是有效的编码词库：缺少编码表 ppl 或其 name、email、key "
                                "列（%2）。")
                     .arg(shown, sqliteMessage(db_)));
         }
-        return fail(QStringLiteral("无法读取编码词库 %1：%2").arg(shown, sqliteMessage(db_)));
+        return fail(unreadableMessage(shown, rc, db_));
     }
     if (!beginRead()) {
         return fail(QStringLiteral("无法读取编码词库 %1：%2").arg(shown, sqliteMessage(db_)));
     }
+    path_ = path;
     return true;
 }
 
@@ -129,12 +135,17 @@ bool CodeDictionary::beginRead() {
 }
 
 std::optional<CodeDictionary::Result> CodeDictionary::search(const QString& query) {
+    lastError_.clear();
     if (!stmt_) return std::nullopt;
+    auto failed = [this](int rc) -> std::optional<Result> {
+        lastError_ = unreadableMessage(shownPath(path_), rc, db_);
+        return std::nullopt;
+    };
     // Some errors roll the transaction back; start a new one rather than run without.
-    if (sqlite3_get_autocommit(db_) && !beginRead()) return std::nullopt;
+    if (sqlite3_get_autocommit(db_) && !beginRead()) return failed(sqlite3_errcode(db_));
 
     const ResetOnExit reset(stmt_);
-    if (!bindText(stmt_, 1, dictionaryKey(query))) return std::nullopt;
+    if (!bindText(stmt_, 1, dictionaryKey(query))) return failed(sqlite3_errcode(db_));
 
     std::optional<Result> firstLoose;
     int rc;
@@ -150,7 +161,7 @@ std::optional<CodeDictionary::Result> CodeDictionary::search(const QString& quer
                 Result{Outcome::InexactMiss, name.value_or(QString()), email.value_or(QString())};
         }
     }
-    if (rc != SQLITE_DONE) return std::nullopt;
+    if (rc != SQLITE_DONE) return failed(rc);
     if (firstLoose) return firstLoose;
     return Result{Outcome::PlainMiss, QString(), QString()};
 }

@@ -49,12 +49,18 @@ public:
     // order, the first whose name equals `query` exactly wins. std::nullopt means the lookup
     // failed: no dictionary open, a database error, or the winning record has no code.
     std::optional<Result> search(const QString& query);
+    // Why the last search failed with a database error, in the words open() uses for a file it
+    // cannot open (a corrupt index or a truncated file opens fine and fails only here); empty
+    // after a search that worked or found a record without a code.
+    QString lastError() const { return lastError_; }
 
 private:
     bool beginRead();
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    QString path_;
+    QString lastError_;
 };
 
 // One record to write; a missing email is stored as NULL (only fixtures want that).

@@ -9,6 +9,14 @@ namespace ml {
 
 namespace {
 
+// ICU's own stop callback lets "default ignorable" code points (U+00AD, U+200B…U+200F, U+FEFF,
+// the variation selectors …) vanish without an error: a path or a line holding one would be
+// written as another. This one stops at every unit that code page 936 cannot hold.
+void stopAtEveryUnmappable(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t, UChar32,
+                           UConverterCallbackReason, UErrorCode*) {
+    // *err already says why; leaving it set stops the conversion.
+}
+
 // ICU's "windows-936" is Microsoft's code page 936 (0x80 is the euro sign). The alternatives are
 // tried only in case an ICU build lacks that alias.
 UConverter* openConverter() {
@@ -23,7 +31,7 @@ UConverter* openConverter() {
         err = U_ZERO_ERROR;
         ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
         err = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(cnv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setFromUCallBack(cnv, stopAtEveryUnmappable, nullptr, nullptr, nullptr, &err);
         ucnv_setFallback(cnv, false);
         return cnv;
     }
@@ -90,14 +98,29 @@ bool toUnicode(UConverter* cnv, const char* bytes, qsizetype size, bool last, QS
 
 }  // namespace
 
+// The converter is opened at the first byte above 0x7F: up to there code page 936 is ASCII, and
+// files such as "config" never need ICU's tables (nor the start-up its memory and time).
 struct Cp936Decoder::Impl {
-    ConverterPtr cnv{openConverter()};
+    ConverterPtr cnv;
+    bool opened = false;
 };
 
 Cp936Decoder::Cp936Decoder() : d_(std::make_unique<Impl>()) {}
 Cp936Decoder::~Cp936Decoder() = default;
 
 bool Cp936Decoder::decode(const char* bytes, qsizetype size, bool last, QString& out) {
+    if (!d_->opened) {
+        const qsizetype n = bytes ? size : 0;
+        qsizetype i = 0;
+        while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+        if (i == n) {
+            out.append(QLatin1StringView(bytes, n));
+            fed_ += n;
+            return true;
+        }
+        d_->cnv.reset(openConverter());
+        d_->opened = true;
+    }
     if (!d_->cnv) {
         errorOffset_ = fed_;
         return false;
@@ -111,7 +134,7 @@ bool Cp936Decoder::decode(const char* bytes, qsizetype size, bool last, QString&
 }
 
 void Cp936Decoder::reset() {
-    if (d_->cnv) ucnv_resetToUnicode(d_->cnv.get());
+    if (d_->cnv) ucnv_resetToUnicode(d_->cnv.get());  // an unopened converter holds no state
     fed_ = 0;
     errorOffset_ = -1;
 }
@@ -172,6 +195,28 @@ bool encodeCp936(QStringView text, QByteArray& out, qsizetype* errorIndex) {
         if (errorIndex) *errorIndex = -1;
         return true;
     }
+}
+
+QString describeCharacter(QStringView text, qsizetype index) {
+    if (index < 0 || index >= text.size()) return QStringLiteral("某个字符");
+    const QChar c = text[index];
+    char32_t code = c.unicode();
+    QString glyph;
+    if (c.isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(c, text[index + 1]);
+        glyph = text.mid(index, 2).toString();
+    } else if (!c.isSurrogate()) {
+        glyph = QString(c);
+    }
+    const QString number = QStringLiteral("U+%1")
+                               .arg(uint(code), code > 0xFFFF ? 5 : 4, 16, QLatin1Char('0'))
+                               .toUpper();
+    if (glyph.isEmpty() || !c.isPrint()) {
+        if (code > 0xFFFF && !glyph.isEmpty())
+            return QStringLiteral("字符“%1”（%2）").arg(glyph, number);
+        return QStringLiteral("字符 %1").arg(number);
+    }
+    return QStringLiteral("字符“%1”（%2）").arg(glyph, number);
 }
 
 }  // namespace ml

@@ -39,4 +39,8 @@ private:
 bool decodeCp936(const QByteArray& bytes, QString& out, qint64* errorOffset = nullptr);
 bool encodeCp936(QStringView text, QByteArray& out, qsizetype* errorIndex = nullptr);
 
+// The character at `index` of `text` for messages, e.g. 字符“😀”（U+1F600）; an invisible one or
+// a lone surrogate is named by its number only (字符 U+200B).
+QString describeCharacter(QStringView text, qsizetype index);
+
 }  // namespace ml

@@ -12,10 +12,15 @@ namespace ml {
 
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool isSpecial(char16_t c) {
-    return c == u',' || c == u'\r' || c == u'\n' || c == u' ' || c == u'\t';
-}
+// Only the blank itself: a tab is text like any other character, so a line that begins or ends
+// with one reads back as it was written.
+bool isBlank(char16_t c) { return c == u' '; }
+bool isSpecial(char16_t c) { return c == u',' || c == u'\r' || c == u'\n' || c == u' '; }
+
+// The number field of "config" keeps its old, wider separators: a tab there still ends the
+// number, so a hand-edited file with tabs keeps its count.
+bool isNumberBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool endsNumber(char16_t c) { return isSpecial(c) || c == u'\t'; }
 
 }  // namespace
 
@@ -240,7 +245,9 @@ bool ItemReader::next(QString* text, qsizetype keep, qint64* length) {
     out.text = text;
     out.keep = keep;
     const bool ok = readItem(out);
-    if (length) *length = out.length;
+    // A failed read hands out nothing, not the part of the item before the failure.
+    if (!ok && text) text->clear();
+    if (length) *length = ok ? out.length : 0;
     return ok;
 }
 
@@ -269,9 +276,9 @@ QString ItemReader::errorString() const {
 std::optional<qint16> parseNumberField(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && (isBlank(text[i].unicode()) || text[i] == u'\r' || text[i] == u'\n')) ++i;
+    while (i < n && (isNumberBlank(text[i].unicode()) || text[i] == u'\r' || text[i] == u'\n')) ++i;
     qsizetype end = i;
-    while (end < n && !isSpecial(text[end].unicode())) ++end;
+    while (end < n && !endsNumber(text[end].unicode())) ++end;
     const QStringView field = text.mid(i, end - i);
     if (field.isEmpty()) return std::nullopt;
 

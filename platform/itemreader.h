@@ -1,10 +1,11 @@
 #pragma once
 // The delimited item reader: practice files, conversion sources, "config" and the remote-content
 // file are read item by item. An item ends at a line end (CR LF, CR or LF) or an ASCII comma;
-// blanks (space, tab) before an item are skipped and blanks at the end of an unquoted item are
-// dropped; an item that begins with an ASCII double quote runs to the next double quote (line ends
-// and commas included), loses both quotes, and whatever follows the closing quote up to the
-// delimiter is ignored; a blank line is an empty item; reading past the last item is a failure.
+// blanks (U+0020) before an item are skipped and blanks at the end of an unquoted item are
+// dropped, while a tab is text like any other character; an item that begins with an ASCII double
+// quote runs to the next double quote (line ends and commas included), loses both quotes, and
+// whatever follows the closing quote up to the delimiter is ignored; a blank line is an empty item;
+// reading past the last item is a failure.
 //
 // The file is decoded lazily in chunks, so a huge file opens at once and only the items actually
 // read are held in memory. An item longer than the caller wants is still consumed whole, but only
@@ -46,11 +47,16 @@ public:
     bool atEnd();
 
     // Reads the next item. Stores at most `keep` code units of it in *text (all of it when keep is
-    // negative) and its full length in *length. Returns false on failure (see error()).
+    // negative) and its full length in *length. Returns false on failure (see error()), with
+    // *text empty and *length 0.
     bool next(QString* text, qsizetype keep = -1, qint64* length = nullptr);
 
     // Reads the next item and hands its text to `sink` in pieces, for items of any size.
     bool next(const std::function<void(QStringView)>& sink);
+
+    // The text already decoded and not yet read: the start of the next items, as far as the
+    // current chunk reaches (possibly nothing). Reads nothing; for looking ahead only.
+    QStringView lookahead() const { return QStringView(buf_).mid(pos_); }
 
     Error error() const { return error_; }
     // Byte offset of a bad code page 936 sequence (BadEncoding), else -1.
@@ -85,11 +91,12 @@ private:
     QString ioError_;
 };
 
-// Reads the first field of "config"-style text as a whole number: blanks before it are skipped and
-// the field ends at a blank, a comma or a line end. Line ends before the field are skipped too, like
-// blanks (" \r\n 5" reads 5). Plain decimal numbers with an optional sign and fraction ("-3", "2.5",
-// ".5", "5.") are numbers (a fraction is rounded half to even); anything else ("3abc", "1e3"), an
-// empty file, or a value outside the 16-bit signed range is a failure (nullopt).
+// Reads the first field of "config"-style text as a whole number: blanks and tabs before it are
+// skipped and the field ends at a blank, a tab, a comma or a line end. Line ends before the field
+// are skipped too, like blanks (" \r\n 5" reads 5). Plain decimal numbers with an optional sign
+// and fraction ("-3", "2.5", ".5", "5.") are numbers (a fraction is rounded half to even);
+// anything else ("3abc", "1e3"), an empty file, or a value outside the 16-bit signed range is a
+// failure (nullopt).
 std::optional<qint16> parseNumberField(QStringView text);
 
 }  // namespace ml

@@ -5,7 +5,9 @@
 // shown and played.
 
 #include <QString>
+#include <memory>
 
+class QIODevice;
 class QWidget;
 
 namespace ml {
@@ -40,10 +42,17 @@ public:
     // Plays a WAV file without waiting; a new sound stops the one still playing; a missing or
     // unplayable file gives the platform's default sound.
     virtual void playSound(const QString& path) = 0;
+    // A sound may be wanted soon: get ready to play without blocking (nothing by default).
+    virtual void prepareSound() {}
     // Seconds on a monotonic clock, always > 0; never jumps back (no wrap at midnight).
     virtual double seconds() = 0;
     // Asks the desktop to open a web address; the result is not examined.
     virtual void openUrl(const QString& url) = 0;
+    // The files the window writes, not yet opened: the progress record (read and written in
+    // place; a QFile) and the output of a conversion (replaced atomically; a QSaveFile). Tests
+    // hand in files that fail part way.
+    virtual std::unique_ptr<QIODevice> progressDevice(const QString& path);
+    virtual std::unique_ptr<QIODevice> conversionDevice(const QString& path);
 };
 
 }  // namespace ml

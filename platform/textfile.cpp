@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include <QDir>
+#include <QSaveFile>
 
 #include "cp936.h"
 
@@ -9,28 +10,6 @@ namespace ml {
 namespace {
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-
-// "字符“😀”（U+1F600）" for the code unit at `index`; a lone surrogate is named by number only.
-QString describeCharacter(QStringView text, qsizetype index) {
-    if (index < 0 || index >= text.size()) return QStringLiteral("某个字符");
-    const QChar c = text[index];
-    char32_t code = c.unicode();
-    QString glyph;
-    if (c.isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate()) {
-        code = QChar::surrogateToUcs4(c, text[index + 1]);
-        glyph = text.mid(index, 2).toString();
-    } else if (!c.isSurrogate()) {
-        glyph = QString(c);
-    }
-    const QString number =
-        QStringLiteral("U+%1").arg(uint(code), code > 0xFFFF ? 5 : 4, 16, QLatin1Char('0')).toUpper();
-    if (glyph.isEmpty() || !c.isPrint()) {
-        if (code > 0xFFFF && !glyph.isEmpty())
-            return QStringLiteral("字符“%1”（%2）").arg(glyph, number);
-        return QStringLiteral("字符 %1").arg(number);
-    }
-    return QStringLiteral("字符“%1”（%2）").arg(glyph, number);
-}
 
 bool encodeOrDescribe(QStringView text, QByteArray& bytes, QString* error) {
     qsizetype bad = -1;
@@ -44,33 +23,50 @@ bool encodeOrDescribe(QStringView text, QByteArray& bytes, QString* error) {
 }  // namespace
 
 bool Cp936LineWriter::open(const QString& path, QString* error) {
+    return open(std::make_unique<QSaveFile>(path), error);
+}
+
+bool Cp936LineWriter::open(std::unique_ptr<QIODevice> device, QString* error) {
     cancel();
     error_.clear();
-    auto file = std::make_unique<QSaveFile>(path);
-    if (!file->open(QIODevice::WriteOnly)) {
-        error_ = QStringLiteral("无法写入文件“%1”（可能没有写入权限，或文件夹不存在）。").arg(shown(path));
+    if (!device) device = std::make_unique<QSaveFile>(QString());
+    dev_ = std::move(device);
+    if (!dev_->isOpen() && !dev_->open(QIODevice::WriteOnly)) {
+        error_ = QStringLiteral("无法写入文件“%1”（可能没有写入权限，或文件夹不存在）。")
+                     .arg(shown(fileName()));
+        dev_.reset();
         if (error) *error = error_;
         return false;
     }
-    file_ = std::move(file);
     if (error) error->clear();
     return true;
 }
 
+QString Cp936LineWriter::fileName() const {
+    auto* file = qobject_cast<QFileDevice*>(dev_.get());
+    return file ? file->fileName() : QString();
+}
+
+void Cp936LineWriter::abandon() {
+    // A file with a line missing must never replace the old one: give up on it. The device stays
+    // until commit() or cancel(), so that commit() reports the failure.
+    if (auto* save = qobject_cast<QSaveFile*>(dev_.get())) save->cancelWriting();
+}
+
 bool Cp936LineWriter::write(QStringView text) {
-    if (!file_) {
+    if (!dev_) {
         if (error_.isEmpty()) error_ = QStringLiteral("文件没有打开，无法写入。");
         return false;
     }
+    if (!error_.isEmpty()) return false;  // an earlier write failed: the file is given up
     QByteArray bytes;
     if (!encodeOrDescribe(text, bytes, &error_)) {
-        // A file with a line missing must never replace the old one: give up on it.
-        file_->cancelWriting();
+        abandon();
         return false;
     }
-    if (file_->write(bytes) != bytes.size()) {
-        error_ = QStringLiteral("写入文件“%1”时出错（磁盘可能已满）。").arg(shown(file_->fileName()));
-        file_->cancelWriting();
+    if (dev_->write(bytes) != bytes.size()) {
+        error_ = QStringLiteral("写入文件“%1”时出错（磁盘可能已满）。").arg(shown(fileName()));
+        abandon();
         return false;
     }
     return true;
@@ -81,14 +77,22 @@ bool Cp936LineWriter::writeLine(QStringView line) {
 }
 
 bool Cp936LineWriter::commit(QString* error) {
-    if (!file_) {
+    if (!dev_) {
         if (error_.isEmpty()) error_ = QStringLiteral("文件没有打开，无法保存。");
         if (error) *error = error_;
         return false;
     }
-    const QString name = file_->fileName();
-    const bool ok = file_->commit();
-    file_.reset();
+    const QString name = fileName();
+    bool ok = error_.isEmpty();
+    if (auto* save = qobject_cast<QSaveFile*>(dev_.get())) {
+        // A cancelled file is not committed: its temporary file goes with the device.
+        if (ok) ok = save->commit();
+    } else {
+        auto* file = qobject_cast<QFileDevice*>(dev_.get());
+        if (ok && file) ok = file->flush();
+        dev_->close();
+    }
+    dev_.reset();
     if (!ok) {
         // An earlier failure (error_ already set) cancels the file; keep that reason.
         if (error_.isEmpty())
@@ -96,14 +100,17 @@ bool Cp936LineWriter::commit(QString* error) {
         if (error) *error = error_;
         return false;
     }
-    error_.clear();
     if (error) error->clear();
     return true;
 }
 
 void Cp936LineWriter::cancel() {
-    if (file_) file_->cancelWriting();
-    file_.reset();  // the temporary file is removed; the old file is untouched
+    if (auto* save = qobject_cast<QSaveFile*>(dev_.get())) {
+        save->cancelWriting();
+    } else if (dev_) {
+        dev_->close();
+    }
+    dev_.reset();  // a save file's temporary file is removed with it; the old file is untouched
 }
 
 bool writeLinesCp936(const QString& path, const QStringList& lines, QString* error) {

@@ -3,7 +3,7 @@
 // settings are replaced atomically (written beside, flushed, renamed), so a crash never leaves an
 // empty or half-written file behind.
 
-#include <QSaveFile>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -14,6 +14,10 @@ class Cp936LineWriter {
 public:
     // Starts writing `path`; nothing replaces the old file until commit().
     bool open(const QString& path, QString* error = nullptr);
+    // Writes into `device`, opening it for writing unless it is open already. A QSaveFile is
+    // renamed into place by commit() and thrown away by cancel() or by a failed write; any other
+    // device is simply closed.
+    bool open(std::unique_ptr<QIODevice> device, QString* error = nullptr);
     // Appends `line` and CR LF. Fails on a code unit that code page 936 cannot hold.
     bool writeLine(QStringView line);
     // Appends text without a line end.
@@ -21,11 +25,14 @@ public:
     // Flushes and renames into place.
     bool commit(QString* error = nullptr);
     void cancel();
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return dev_ != nullptr; }
     QString errorString() const { return error_; }
 
 private:
-    std::unique_ptr<QSaveFile> file_;
+    QString fileName() const;
+    void abandon();
+
+    std::unique_ptr<QIODevice> dev_;
     QString error_;
 };
 

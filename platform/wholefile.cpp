@@ -34,6 +34,16 @@ bool readWholeFile(const QString& path, qint64 maxBytes, QByteArray* bytes, QStr
     return true;
 }
 
+bool startsLikeBinary(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    return f.read(64 * 1024).contains('\0');
+}
+
+QString binaryContentReason() {
+    return QStringLiteral("它不是文本文件（文件里有二进制数据，例如图片、文档或程序）。");
+}
+
 bool isCp936Text(const QByteArray& bytes, QString* error) {
     Cp936Decoder decoder;
     QString scratch;

@@ -12,6 +12,16 @@ namespace ml {
 // the cap, not the size seen before, since the file may grow meanwhile).
 bool readWholeFile(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* error);
 
+// A NUL byte never stands in a code page 936 text: a file that holds one is a picture, a document,
+// a program or text saved as UTF-16. Such bytes may still decode (NUL and most byte pairs are
+// valid), so without this look the learner would be shown garbage instead of a message.
+// Looks at the first 64 KiB of `path`; false when they hold no NUL or cannot be read (whoever
+// reads the file then reports why). Reads no further, so a device like /dev/zero is judged at
+// once.
+bool startsLikeBinary(const QString& path);
+// Why such a file is refused, in the learner's words.
+QString binaryContentReason();
+
 // True when `bytes` decode as code page 936 text; otherwise *error names the first bad byte,
 // counted from 1.
 bool isCp936Text(const QByteArray& bytes, QString* error);

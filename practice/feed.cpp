@@ -5,6 +5,7 @@
 
 #include "content/convert.h"
 #include "form1.h"
+#include "platform/wholefile.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
 
@@ -17,14 +18,6 @@ bool samePath(const QString& a, const QString& b) {
            QDir::cleanPath(QDir::fromNativeSeparators(b));
 }
 
-// A NUL byte never stands in a code page 936 text: the file is a picture, a document, a program
-// or text saved as UTF-16. Such bytes may still decode (NUL and most byte pairs are valid), so
-// without this look the learner would be shown garbage instead of a message.
-bool looksBinary(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;  // the reader reports what is wrong
-    return f.read(ItemReader::kDefaultChunkSize).contains('\0');
-}
 }  // namespace
 
 bool Form1::openReader(const QString& path) {
@@ -33,7 +26,7 @@ bool Form1::openReader(const QString& path) {
     // practice file (the open dialog cancelled during remote practice reopens it so).
     reader_ = remote_ || isNetworkPath(path) ? openRemoteText(path, &why)
                                               : ItemReader::openFile(path, &why);
-    if (reader_ && !remote_ && looksBinary(path)) {
+    if (reader_ && !remote_ && startsLikeBinary(path)) {
         reader_.reset();
         why = text::binaryFileReason();
     }
@@ -80,10 +73,17 @@ void Form1::returnToNoFile() {
 }
 
 void Form1::writeProgress(qint32 value) {
-    if (progress_.isOpen()) progress_.write(value);
+    if (!progress_.isOpen() || progress_.write(value)) return;
+    // Practice goes on; the learner hears of it once, not after every line. Later writes are
+    // still tried, so a disk that comes back keeps the progress again.
+    if (progressFailureShown_) return;
+    progressFailureShown_ = true;
+    platform_.messageBox(this, text::progressWriteFailed(progress_.path(), progress_.errorString()),
+                         MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 void Form1::Lianxi() {
+    ++rounds_;
     // The end-of-file restart runs the round again; a loop keeps the stack flat.
     for (bool restarted = false;; restarted = true) {
         txtInput->clear();
@@ -155,7 +155,7 @@ bool Form1::formatCheck(qint64 length) {
     QDir().mkpath(QFileInfo(target).absolutePath());
     auto out = std::make_unique<Cp936LineWriter>();
     QString why;
-    if (!out->open(target, &why)) {
+    if (!out->open(platform_.conversionDevice(target), &why)) {
         platform_.messageBox(this, text::cannotWriteConversion(target, why), MsgIcon::Exclamation,
                              MsgButtons::Ok);
         return true;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,10 +12,13 @@
 #include "art/art.h"
 #include "art/artlib.h"
 #include "hints/dictionary.h"
+#include "practice/prefetch.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
 
 namespace ml {
+
+using namespace Qt::StringLiterals;
 
 const QColor Form1::kWhite(0xFF, 0xFF, 0xFF);
 const QColor Form1::kRed(0xFF, 0x00, 0x00);
@@ -33,6 +37,35 @@ void Picture::mousePressEvent(QMouseEvent* e) {
 void Picture::mouseMoveEvent(QMouseEvent* e) {
     emit mouseMoved();
     e->accept();
+}
+
+void Picture::decode() {
+    if (!loader_) return;
+    const QPixmap pm = loader_();
+    loader_ = nullptr;
+    if (!pm.isNull()) setPixmap(pm);
+}
+
+QPixmap Picture::picture() {
+    decode();
+    return pixmap();
+}
+
+void Picture::covers(std::initializer_list<Picture*> behind) {
+    covered_.assign(behind);
+    for (Picture* p : covered_) p->underCover_ = true;
+}
+
+void Picture::setVisible(bool visible) {
+    if (visible) {
+        if (!underCover_) decode();
+    } else {
+        for (Picture* p : covered_) {
+            p->underCover_ = false;
+            p->decode();
+        }
+    }
+    QLabel::setVisible(visible);
 }
 
 namespace {
@@ -91,8 +124,17 @@ void Form1::Form_KeyDown(qint16& KeyCode, qint16 Shift) {
 }
 
 void Form1::createElements() {
-    const Art art = Art::load(folder_.data);
-    background_ = art.background;
+    // What shows at start is decoded now; the rest when it first comes into sight.
+    const QString data = folder_.data;
+    auto pic = [&data](const QString& file) { return Art::picture(data, file); };
+    auto later = [&data](const QString& file) {
+        return [data, file] { return Art::picture(data, file); };
+    };
+    // The background is the one large picture on show: it is decoded on a worker thread while
+    // the elements are built, and taken over at the first paint.
+    backgroundLoad_ = std::async(std::launch::async, [data, dpr = qGuiApp->devicePixelRatio()] {
+        return Art::image(data, QStringLiteral("background.png"), dpr);
+    });
 
     // Practice panel: cells first, so the line label lies in front of them.
     const QFont cellFont = songFont(26.25);
@@ -119,6 +161,7 @@ void Form1::createElements() {
     txtInput->setMaxLength(28);
     txtInput->setEnabled(false);
     connect(txtInput, &QLineEdit::textChanged, this, [this] { txtInput_Change(); });
+    txtInput->installEventFilter(this);
 
     const QFont figureFont = songFont(12);
     lbtime = makeLabel(this, "lbtime", QRect(184, 360, 120, 20), figureFont, QStringLiteral("0:00:00"));
@@ -128,16 +171,21 @@ void Form1::createElements() {
                            text::kNoFileCaption);
 
     // Toolbar: the normal picture lies behind its highlighted twin.
-    Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), art.openLocal);
-    Image3 = makePicture(this, QStringLiteral("Image3"), QRect(736, 29, 86, 23), art.openLocalHi);
-    Image2 = makePicture(this, QStringLiteral("Image2"), QRect(840, 29, 86, 23), art.openRemote);
-    Image4 = makePicture(this, QStringLiteral("Image4"), QRect(840, 29, 86, 23), art.openRemoteHi);
-    imgcmd1 = makePicture(this, QStringLiteral("imgcmd1"), QRect(756, 347, 44, 40), art.cmd[0]);
-    imgcmd11 = makePicture(this, QStringLiteral("imgcmd11"), QRect(756, 347, 44, 40), art.cmdHi[0]);
-    imgcmd2 = makePicture(this, QStringLiteral("imgcmd2"), QRect(812, 347, 44, 40), art.cmd[1]);
-    imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), art.cmdHi[1]);
-    imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), art.cmd[2]);
-    imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), art.cmdHi[2]);
+    Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), pic(u"open.png"_s));
+    Image3 = makePicture(this, QStringLiteral("Image3"), QRect(736, 29, 86, 23), {});
+    Image2 = makePicture(this, QStringLiteral("Image2"), QRect(840, 29, 86, 23), pic(u"remote.png"_s));
+    Image4 = makePicture(this, QStringLiteral("Image4"), QRect(840, 29, 86, 23), {});
+    imgcmd1 = makePicture(this, QStringLiteral("imgcmd1"), QRect(756, 347, 44, 40), pic(u"cmd1.png"_s));
+    imgcmd11 = makePicture(this, QStringLiteral("imgcmd11"), QRect(756, 347, 44, 40), {});
+    imgcmd2 = makePicture(this, QStringLiteral("imgcmd2"), QRect(812, 347, 44, 40), pic(u"cmd2.png"_s));
+    imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), {});
+    imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), pic(u"cmd3.png"_s));
+    imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), {});
+    Image3->setPixmapLoader(later(u"open_hi.png"_s));
+    Image4->setPixmapLoader(later(u"remote_hi.png"_s));
+    imgcmd11->setPixmapLoader(later(u"cmd1_hi.png"_s));
+    imgcmd22->setPixmapLoader(later(u"cmd2_hi.png"_s));
+    imgcmd33->setPixmapLoader(later(u"cmd3_hi.png"_s));
     for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
     imgcmd11->setToolTip(text::kSettingsTip);
     imgcmd22->setToolTip(text::kLookupTip);
@@ -157,10 +205,11 @@ void Form1::createElements() {
     // Hint area, created back to front: img_ci1, img_ci, img_ci2, imgbai, lbshowno, the code
     // labels, img_zi, then the two covers.
     img_ci1 = makePicture(this, QStringLiteral("img_ci1"), QRect(224, 93, 219, 54), {}, true);
-    whiteCi_ = art.whiteCi;
-    img_ci = makePicture(this, QStringLiteral("img_ci"), QRect(334, 93, 217, 52), art.whiteCi, true);
+    img_ci = makePicture(this, QStringLiteral("img_ci"), QRect(334, 93, 217, 52), {}, true);
+    img_ci->setPixmapLoader(later(u"white_ci.png"_s));
     img_ci2 = makePicture(this, QStringLiteral("img_ci2"), QRect(360, 93, 219, 54), {}, true);
-    imgbai = makePicture(this, QStringLiteral("imgbai"), QRect(472, 93, 173, 56), art.whiteBai, true);
+    imgbai = makePicture(this, QStringLiteral("imgbai"), QRect(472, 93, 173, 56), {}, true);
+    imgbai->setPixmapLoader(later(u"white_bai.png"_s));
     lbshowno = makeLabel(this, "lbshowno", QRect(232, 93, 57, 56), songFont(42));
     lbshowno->setAlignment(Qt::AlignCenter);
     const int ciziX[4] = {243, 299, 355, 411};
@@ -186,15 +235,21 @@ void Form1::createElements() {
     for (int i = 0; i < 4; ++i) lbbmci[i] = makeCode(QStringLiteral("lbbmci%1").arg(i + 1), ciX[i]);
     for (int i = 0; i < 4; ++i) lbbmzi[i] = makeCode(QStringLiteral("lbbmzi%1").arg(i + 1), ziX[i]);
     img_zi = makePicture(this, QStringLiteral("img_zi"), QRect(616, 93, 219, 54), {}, true);
-    imghidehelp = makePicture(this, QStringLiteral("imghidehelp"), QRect(80, 87, 855, 73), art.hideHelp);
-    imghelphide = makePicture(this, QStringLiteral("imghelphide"), QRect(80, 87, 855, 73), art.helpHide);
+    imghidehelp = makePicture(this, QStringLiteral("imghidehelp"), QRect(80, 87, 855, 73), {});
+    imghidehelp->setPixmapLoader(later(u"hidehelp.png"_s));
+    imghelphide = makePicture(this, QStringLiteral("imghelphide"), QRect(80, 87, 855, 73),
+                              pic(u"helphide.png"_s));
+    // The legend covers the whole hint area, the white cover all but the legend.
+    imghelphide->covers({imghidehelp, img_ci, imgbai});
+    imghidehelp->covers({img_ci, imgbai});
     connect(imghelphide, &Picture::clicked, this, [this] { imghelphide_Click(); });
 
     // Key pictures over the cells of the root chart.
     for (int i = 0; i < 25; ++i) {
         const char key = char('a' + i);
         keys[i] = makePicture(this, QString(QLatin1Char(key)),
-                              QRect(art::keyPicturePos(key), QSize(29, 29)), art.keys[i]);
+                              QRect(art::keyPicturePos(key), QSize(29, 29)), {});
+        keys[i]->setPixmapLoader(later(QStringLiteral("key_%1.png").arg(QLatin1Char(key))));
         keys[i]->hide();
     }
 
@@ -202,8 +257,8 @@ void Form1::createElements() {
     const char* chartNames[5] = {"imgg", "imgh", "imgt", "imgy", "imgn"};
     Picture** charts[5] = {&imgg, &imgh, &imgt, &imgy, &imgn};
     for (int i = 0; i < 5; ++i) {
-        *charts[i] = makePicture(this, QLatin1String(chartNames[i]), QRect(-2000, 300, 800, 293),
-                                 art.charts[i]);
+        *charts[i] = makePicture(this, QLatin1String(chartNames[i]), QRect(-2000, 300, 800, 293), {});
+        (*charts[i])->setPixmapLoader(later(QStringLiteral("chart%1.png").arg(i + 1)));
         (*charts[i])->hide();
     }
     connect(imgg, &Picture::clicked, this, [this] { imgg_Click(); });
@@ -246,14 +301,40 @@ void Form1::Form_Load() {
 }
 
 void Form1::setCellColor(int k, const QColor& c) {
+    // A cell's palette holds its three colours in three roles, and the cell draws with one of
+    // them: switching the role repaints it without the palette change that setPalette resolves
+    // and propagates, which cost a keystroke more than all the rest of judging it.
+    constexpr QPalette::ColorRole kUntyped = QPalette::WindowText, kRight = QPalette::Link,
+                                  kWrong = QPalette::BrightText, kOther = QPalette::ToolTipText;
     QLabel* cell = lb[k - 1];
-    QPalette p = cell->palette();
-    if (p.color(QPalette::WindowText) == c) return;
-    p.setColor(QPalette::WindowText, c);
-    cell->setPalette(p);
+    const QPalette& now = cell->palette();
+    if (now.color(kUntyped) != kWhite || now.color(kRight) != rightColor() ||
+        now.color(kWrong) != kRed) {
+        QPalette p = now;
+        p.setColor(kUntyped, kWhite);
+        p.setColor(kRight, rightColor());
+        p.setColor(kWrong, kRed);
+        cell->setPalette(p);
+    }
+    QPalette::ColorRole role = c == kWhite ? kUntyped
+                               : c == rightColor() ? kRight
+                               : c == kRed         ? kWrong
+                                                   : kOther;
+    if (role == kOther && cell->palette().color(kOther) != c) {
+        QPalette p = cell->palette();
+        p.setColor(kOther, c);
+        cell->setPalette(p);
+        cell->update();
+    }
+    if (cell->foregroundRole() == role) return;
+    cell->setForegroundRole(role);
+    cell->update();
 }
 
-QColor Form1::cellColor(int k) const { return lb[k - 1]->palette().color(QPalette::WindowText); }
+QColor Form1::cellColor(int k) const {
+    const QLabel* cell = lb[k - 1];
+    return cell->palette().color(cell->foregroundRole());
+}
 
 void Form1::hideCodeLabels() {
     for (auto* group : {&lbbmci, &lbbmcizi, &lbbmzi})
@@ -270,6 +351,7 @@ void Form1::hideKeys() {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
+    if (backgroundLoad_.valid()) background_ = QPixmap::fromImage(backgroundLoad_.get());
     QPainter p(this);
     if (!background_.isNull())
         p.drawPixmap(0, 0, background_);
@@ -316,6 +398,42 @@ void Form1::imghelphide_Click() {
     if (Fname.isEmpty()) return;
     qint16 key = 112;  // acts exactly as F1
     txtInput_KeyDown(key, 0);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != txtInput) return QWidget::eventFilter(watched, e);
+    QString added;
+    if (e->type() == QEvent::InputMethod) {
+        added = static_cast<QInputMethodEvent*>(e)->commitString();
+    } else if (e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const bool plain =
+            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        bool printable = !k->text().isEmpty();
+        for (QChar c : k->text()) printable = printable && c.isPrint();
+        if (plain && printable) added = k->text();
+    }
+    // The box holds at most a line's length and cuts the rest of a commit off; a word committed
+    // across the end of the line would lose its tail.
+    const qsizetype room =
+        txtInput->maxLength() - (txtInput->text().size() - txtInput->selectedText().size());
+    if (added.size() <= room) return false;
+    const QString carry = added.mid(std::max<qsizetype>(room, 0));
+    const quint64 before = rounds_;
+    static_cast<QObject*>(txtInput)->event(e);  // the box takes what fits; the checker judges it
+    if (rounds_ != before) carryOver(carry);
+    return true;
+}
+
+void Form1::carryOver(QString rest) {
+    while (!rest.isEmpty() && txtInput->isEnabled()) {
+        const qsizetype room = txtInput->maxLength() - txtInput->text().size();
+        if (room <= 0) return;
+        const quint64 before = rounds_;
+        txtInput->insert(rest.left(room));
+        rest = rest.mid(room);
+        if (rounds_ == before) return;
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* e) {

@@ -13,8 +13,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <future>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "hints/dictionary.h"
 #include "platform/itemreader.h"
 #include "platform/platform.h"
 #include "platform/programfolder.h"
@@ -23,8 +28,10 @@
 
 namespace ml {
 
-class CodeDictionary;
 class Form1;
+class HintPrefetch;
+class LookupMemo;
+class PictureCache;
 
 // The key handlers of the input box and of the window, run before the box acts on a key; a
 // handler consumes the key by setting its code to 0.
@@ -39,8 +46,8 @@ public:
 bool isNetworkPath(const QString& path);
 // Opens a practice text by a local, mounted or network path, reading it once into memory so that
 // a share that drops during practice does not break the current pass. Refuses what cannot be a
-// practice text: a folder or device, an empty file, a file over 64 MiB, and bytes that are not
-// code page 936 text.
+// practice text: a folder or device, a file over 64 MiB, and bytes that are not code page 936
+// text. An empty file is a text without lines, as a local one is.
 std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error);
 
 // A picture element: shows a pixmap (optionally stretched) and reports clicks and mouse moves.
@@ -48,6 +55,16 @@ class Picture : public QLabel {
     Q_OBJECT
 public:
     explicit Picture(QWidget* parent) : QLabel(parent) {}
+    // Leaves the picture to be decoded when the element is first shown, or when it stops being
+    // covered (see covers()): most of the window's art (highlights, lit keys, charts, the hint
+    // area) is out of sight at start, and many sessions never show some of it.
+    void setPixmapLoader(std::function<QPixmap()> load) { loader_ = std::move(load); }
+    // The pixmap, decoded now if it was left for later.
+    QPixmap picture();
+    // Pictures that lie behind this one and come into sight when it hides: they are decoded then,
+    // not when the window first shows.
+    void covers(std::initializer_list<Picture*> behind);
+    void setVisible(bool visible) override;
 signals:
     void clicked();
     void mouseMoved();
@@ -55,6 +72,12 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    void decode();
+    std::function<QPixmap()> loader_;
+    std::vector<Picture*> covered_;
+    bool underCover_ = false;
 };
 
 class Form1 : public QWidget {
@@ -169,7 +192,7 @@ public:
     bool openReader(const QString& path);
     // The state before any file was opened: input box and line hidden, hints covered.
     void returnToNoFile();
-    // Writes record 1 of the progress file, when one is open.
+    // Writes record 1 of the progress file, when one is open; a failure is told once per opening.
     void writeProgress(qint32 value);
     // Stops the clock and sets the figures back, as every opening does.
     void resetFigures();
@@ -181,7 +204,20 @@ public:
     // Hint display steps.
     void lightKeys(const QString& code);
     bool loadDecomposition(Picture* target);
+    // The decomposition picture of `ch` from the session's cache, decoded from disk when it is
+    // not there; false when there is none.
+    bool cachedDecomposition(const QString& ch, QPixmap* pm);
+    // Queues the pictures the coming keystrokes of this line will ask for, to be decoded in
+    // idle time.
+    void prefetchPictures();
+    // Readies the picture and the lookups of the hint for position i + 1 of `line`; false when
+    // they were ready.
+    bool warmHint(const QString& line, qsizetype i);
+    // The code dictionary's answer to `query`, kept once found.
+    std::optional<CodeDictionary::Result> lookup(const QString& query);
     void pictureFallback();
+    // A failed lookup: no code is shown, then the picture fallback.
+    void lookupFallback();
     static const QColor kWhite;
     static const QColor kRed;
     static QColor rightColor();
@@ -194,6 +230,9 @@ signals:
     void closing();
 
 protected:
+    // Sees what the input box is about to take, so that characters committed beyond the end of a
+    // full line are carried into the next one instead of being cut off by the box.
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -205,22 +244,35 @@ private:
     bool formatCheck(qint64 length);
     // Tells the learner that the practice file cannot be read and returns to the no-file state.
     void failReading();
+    // Puts characters committed beyond the end of a finished line into the box of the next round,
+    // as typed there; stops when a line does not move on (the box is full) or practice ended.
+    void carryOver(QString rest);
 
     Platform& platform_;
     ProgramFolder folder_;
     std::unique_ptr<Form1Commands> commands_;
     QPixmap background_;
+    std::future<QImage> backgroundLoad_;
     std::unique_ptr<ItemReader> reader_;
     std::unique_ptr<Cp936LineWriter> convOut_;
     RecordFile progress_;
     std::unique_ptr<CodeDictionary> dict_;
-    QPixmap whiteCi_;
     // Counts openings, so that a round can tell that a nested conversion replaced the file.
     quint64 openings_ = 0;
+    // Counts rounds, so that a change of the box can tell that the line moved on meanwhile.
+    quint64 rounds_ = 0;
     QString dictStartupError_;
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
+    // A dictionary that fails when searched has been told.
+    bool dictFailureShown_ = false;
+    // A failed progress write has been told since the file was opened.
+    bool progressFailureShown_ = false;
+    std::unique_ptr<HintPrefetch> prefetch_;
+    QString prefetchedLine_;
+    std::unique_ptr<PictureCache> pictures_;
+    std::unique_ptr<LookupMemo> lookups_;
 };
 
 }  // namespace ml

@@ -5,6 +5,7 @@
 
 #include "hints/dictionary.h"
 #include "practice/form1.h"
+#include "practice/prefetch.h"
 #include "practice/texts.h"
 
 namespace ml {
@@ -17,38 +18,109 @@ QString charAt(const QString& text, int pos) {
 
 QString letter(const QString& code, int k) { return k < code.size() ? code.mid(k, 1) : QString(); }
 
+// The start of the next practice item in what the reader has decoded ahead, roughly as the
+// reader will read it; only a guess at which pictures come next, so it may stop short.
+QString nextItemStart(QStringView ahead, qsizetype n) {
+    qsizetype i = 0;
+    while (i < ahead.size() && (ahead[i] == u' ' || ahead[i] == u'\t')) ++i;
+    if (i < ahead.size() && ahead[i] == u'"') ++i;
+    QString out;
+    for (; i < ahead.size() && out.size() < n; ++i) {
+        const QChar c = ahead[i];
+        if (c == u',' || c == u'\r' || c == u'\n' || c == u'"') break;
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace
 
+bool Form1::cachedDecomposition(const QString& ch, QPixmap* pm) {
+    // Decoding dominates the cost of a hint, and a line repeats its characters, so decoded
+    // pictures are kept for the session.
+    if (!pictures_)
+        pictures_ = std::make_unique<PictureCache>(dataPath(QStringLiteral("拆字图")) + u'/');
+    return pictures_->get(ch, devicePixelRatioF() > 1.0, pm);
+}
+
+std::optional<CodeDictionary::Result> Form1::lookup(const QString& query) {
+    if (!lookups_) lookups_ = std::make_unique<LookupMemo>();
+    return lookups_->search(dict_.get(), query);
+}
+
+bool Form1::warmHint(const QString& line, qsizetype i) {
+    // What Helpme asks for at position i + 1 of `line`: the character's picture and code, and
+    // the pair that may start a word there (never at the 28th cell).
+    bool worked = false;
+    const QString ch = line.mid(i, 1);
+    QPixmap pm;
+    if (!pictures_ || !pictures_->find(ch, devicePixelRatioF() > 1.0, &pm))
+        worked = cachedDecomposition(ch, &pm);
+    if (dict_ && dict_->isOpen()) {
+        QString queries[2] = {ch, i + 1 < 28 && i + 1 < line.size() ? line.mid(i, 2) : QString()};
+        for (const QString& q : queries) {
+            if (q.isEmpty() || (lookups_ && lookups_->contains(q))) continue;
+            lookup(q);
+            worked = true;
+        }
+    }
+    return worked;
+}
+
+void Form1::prefetchPictures() {
+    if (Temp == prefetchedLine_) return;
+    prefetchedLine_ = Temp;
+    if (!prefetch_) {
+        prefetch_ = std::make_unique<HintPrefetch>(
+            [this](const QString& line, qsizetype i) { return warmHint(line, i); }, this);
+    }
+    // This line from the target on, and the start of the next one, whose first hint comes
+    // inside the keystroke that ends this line.
+    const QString next = reader_ ? nextItemStart(reader_->lookahead(), 2) : QString();
+    prefetch_->want(Temp, qMax(0, int(Jishu)), next);
+}
+
 void Form1::lightKeys(const QString& code) {
-    hideKeys();
+    // All keys off, then the code's keys on; each key is set once, to where it ends, since a
+    // change of visibility is most of what a hinted keystroke costs.
+    std::array<bool, 25> lit{};
     for (QChar c : code) {
         const char16_t u = c.unicode();
-        if (u >= u'A' && u <= u'Y') keys[u - u'A']->show();
+        if (u >= u'A' && u <= u'Y') lit[u - u'A'] = true;
     }
+    for (int i = 0; i < 25; ++i)
+        if (keys[i]->isHidden() == lit[i]) keys[i]->setVisible(lit[i]);
 }
 
 bool Form1::loadDecomposition(Picture* target) {
-    // Decoding dominates the cost of a hint, and a line repeats its characters, so decoded
-    // pictures are kept for the session (a picture changed on disk is seen after a restart).
-    // Only successful loads are kept: a picture added while the tutor runs is found at once.
-    const bool hiDpi = devicePixelRatioF() > 1.0;
-    const QString base = dataPath(QStringLiteral("拆字图/") + Piczi);
-    const QString key = base + (hiDpi ? QStringLiteral("@2x") : QString());
     QPixmap pm;
-    if (!QPixmapCache::find(key, &pm)) {
-        if (hiDpi && pm.load(base + QStringLiteral("@2x.gif"))) {
-            pm.setDevicePixelRatio(2.0);
-        } else if (!pm.load(base + QStringLiteral(".gif"))) {
-            return false;
-        }
-        QPixmapCache::insert(key, pm);
-    }
-    target->setPixmap(pm);
+    if (!cachedDecomposition(Piczi, &pm)) return false;
+    // The same picture again (a repeated character, the word's first one in img_zi) would only
+    // be laid out and painted again.
+    if (target->pixmap().cacheKey() != pm.cacheKey()) target->setPixmap(pm);
     return true;
 }
 
+void Form1::lookupFallback() {
+    // No code is known: the labels must not keep the captions they were created with, nor the
+    // code of an earlier target.
+    BianmaZi.clear();
+    BianmaCi.clear();
+    for (auto* group : {&lbbmcizi, &lbbmci, &lbbmzi})
+        for (QLabel* l : *group) l->setText(QString());
+    hideKeys();
+    // A dictionary that opened but fails when searched (a corrupt index, a truncated file) is
+    // told like one that does not open at all, once; one that never opened was told at start-up.
+    if (dict_ && !dictFailureShown_ && !dict_->lastError().isEmpty()) {
+        dictFailureShown_ = true;
+        platform_.messageBox(this, dict_->lastError(), MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+    pictureFallback();
+}
+
 void Form1::pictureFallback() {
-    for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(img_ci->pixmap());
+    const QPixmap white = img_ci->picture();
+    for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(white);
     lbshowno->setText(Piczi);
     QFont f = lbshowno->font();
     f.setFamily(QStringLiteral("楷体_GB2312"));
@@ -58,6 +130,7 @@ void Form1::pictureFallback() {
 
 void Form1::Helpme() {
     if (Showhelp != QStringLiteral("T")) return;
+    prefetchPictures();
     lbshowno->hide();
     lookupFailed_ = false;
 
@@ -69,12 +142,12 @@ void Form1::Helpme() {
     if (BmHelp == 1) {
         NameQuery = charAt(Temp, p);
         FindZi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (p > 0 && p < 28) {
         NameQuery = p <= Temp.size() ? Temp.mid(p - 1, 2) : QString();
         FindCi();
-        if (lookupFailed_) return pictureFallback();
+        if (lookupFailed_) return lookupFallback();
     }
     if (Finded.size() == 2) {
         Piczi = charAt(Temp, p);
@@ -104,7 +177,7 @@ void Form1::Helpme() {
 
 void Form1::FindZi() {
     if (BmHelp == 0) return;
-    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    const auto result = lookup(NameQuery);
     if (!result) {
         lookupFailed_ = true;
         return;
@@ -128,7 +201,7 @@ void Form1::FindZi() {
 }
 
 void Form1::FindCi() {
-    const auto result = dict_ ? dict_->search(NameQuery) : std::nullopt;
+    const auto result = lookup(NameQuery);
     if (!result) {
         lookupFailed_ = true;
         return;

@@ -49,11 +49,12 @@ void Form1::Image3_Click() {
     QDir().mkpath(homePath(QStringLiteral("练习进度")));
     const QString progressPath = homePath(QStringLiteral("练习进度/") + progressFileName(Fname));
     QString why;
-    if (progress_.open(progressPath, &why)) {
+    progressFailureShown_ = false;
+    if (progress_.open(platform_.progressDevice(progressPath), &why)) {
         Jindu = progress_.read();
         if (Jindu == 0) {
             Jindu = 1;
-            progress_.write(1);
+            writeProgress(1);
         }
     } else {
         // A read-only program folder: practice still works, it just cannot be resumed later.

@@ -39,11 +39,7 @@ std::unique_ptr<ItemReader> openRemoteText(const QString& path, QString* error) 
     fetched = readWholeFile(path, kMaxRemoteBytes, &bytes, error);
 #endif
     if (!fetched) return nullptr;
-    // An empty shared text is a lesson not yet in place; practising nothing helps nobody.
-    if (bytes.isEmpty()) {
-        if (error) *error = QStringLiteral("文件是空的。");
-        return nullptr;
-    }
+    // An empty text is practised as an empty local file is: the empty line is on show.
     // NUL never stands in a code page 936 text (it does in pictures, documents and UTF-16 text),
     // yet decodes without complaint.
     if (bytes.contains('\0')) {
@@ -74,9 +70,11 @@ void Form1::Image4_Click() {
         platform_.messageBox(this, message, MsgIcon::Exclamation, MsgButtons::Ok);
         returnToNoFile();
     };
-    // A file that exists but cannot be decoded failed while being read: the same message.
-    if (cfg.status == RemoteConfig::Missing || cfg.status == RemoteConfig::Unreadable)
+    if (cfg.status == RemoteConfig::Missing)
         return fail(text::remoteConfigMissing(QDir::toNativeSeparators(iniPath)));
+    // It is there but cannot be decoded: say what is wrong rather than that it is missing.
+    if (cfg.status == RemoteConfig::Unreadable)
+        return fail(text::remoteConfigUnreadable(QDir::toNativeSeparators(iniPath), cfg.problem));
     // The reader is closed already; leaving the old line on show would make the next round read
     // from no file, so the window returns to the no-file state.
     if (cfg.status == RemoteConfig::BadPrefix)
@@ -87,7 +85,14 @@ void Form1::Image4_Click() {
     QString why;
     remote_ = true;
     reader_ = openRemoteText(Fname, &why);
-    if (!reader_) return fail(text::openFailed(Fname));
+    if (!reader_) {
+#ifndef Q_OS_WIN
+        // Checking here loads nothing new: the open has just tried the library.
+        if (isNetworkPath(Fname) && !networkPathsSupported())
+            return fail(text::shareSupportMissing(Fname, shareSupportMissingReason()));
+#endif
+        return fail(text::openFailed(Fname));
+    }
     progress_.close();
     lbfilename->setText(Fname);
     CD1_FileName.clear();

@@ -24,12 +24,14 @@ QByteArray configBytes(int count) {
 }
 
 QString timeText(double elapsed) {
-    const qint64 h = static_cast<qint64>(std::floor(elapsed / 3600.0));
-    qint64 m = static_cast<qint64>(std::floor(elapsed / 60.0)) % 60;
-    if (m < 0) m += 60;
-    // Seconds round to the nearest whole second (a half to the even neighbour), minutes down.
-    qint64 s = static_cast<qint64>(std::nearbyint(elapsed)) % 60;
-    if (s < 0) s += 60;
+    // One whole number of seconds (a half to the even neighbour) gives all three fields, so the
+    // caption only ever moves forward: rounding the seconds alone while the minutes were cut
+    // showed 0:03:00 between 0:03:59 and 0:04:01.
+    const qint64 total = static_cast<qint64>(std::nearbyint(elapsed));
+    auto floorDiv = [](qint64 a, qint64 b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    const qint64 h = floorDiv(total, 3600);
+    const qint64 m = floorDiv(total, 60) - floorDiv(total, 3600) * 60;
+    const qint64 s = total - floorDiv(total, 60) * 60;
     return signedText(h) + QLatin1Char(':') + twoDigits(m) + QLatin1Char(':') + twoDigits(s);
 }
 

@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "platform/wholefile.h"
+
 namespace ml::text {
 
 namespace {
@@ -48,6 +50,11 @@ QString openFailed(const QString& path) {
            QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。");
 }
 
+QString shareSupportMissing(const QString& path, const QString& reason) {
+    return CR + QStringLiteral("打开文件失败！") + CR + CR + QStringLiteral("无法打开 ") + path +
+           QStringLiteral("。") + CR + CR + reason;
+}
+
 QString cannotOpenPractice(const QString& path, const QString& why) {
     return CR + QStringLiteral("无法打开练习文件 ") + path + CR + CR + why;
 }
@@ -61,9 +68,13 @@ QString progressNotWritable(const QString& path, const QString& why) {
            QStringLiteral("本次练习的进度将不会保存。");
 }
 
-QString binaryFileReason() {
-    return QStringLiteral("它不是文本文件（文件里有二进制数据，例如图片、文档或程序）。");
+QString progressWriteFailed(const QString& path, const QString& why) {
+    return CR + QStringLiteral("练习进度没能保存到 ") + path + CR + CR + why + CR + CR +
+           QStringLiteral(
+               "可以继续练习；但在问题解决之前，下次打开这个文件时可能要从前面的行开始。");
 }
+
+QString binaryFileReason() { return binaryContentReason(); }
 
 QString remoteConfigMissing(const QString& iniPath) {
     return CR + iniPath + QStringLiteral(" 文件失踪。") + CR + CR +
@@ -73,6 +84,11 @@ QString remoteConfigMissing(const QString& iniPath) {
 QString remoteConfigBadPrefix(const QString& iniPath) {
     return CR + QStringLiteral("配置文件内容错误！") + CR + CR + QStringLiteral("请用记事本编辑 ") +
            iniPath + CR + CR + QStringLiteral("确保文件中第二行内容以 “Path= ”　开头。");
+}
+
+QString remoteConfigUnreadable(const QString& iniPath, const QString& why) {
+    return CR + iniPath + QStringLiteral(" 无法读取。") + CR + CR + why + CR + CR +
+           QStringLiteral("请用记事本打开它，改正后以 ANSI（GBK）编码保存。　　　");
 }
 
 QString notInDictionary(const QString& query) {

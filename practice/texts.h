@@ -24,14 +24,20 @@ QString conversionDone(const QString& target);
 
 // A practice file (local or shared) that cannot be opened in the classroom's words.
 QString openFailed(const QString& path);
+// A network path on a machine that cannot reach shares: `reason` tells the teacher what to install.
+QString shareSupportMissing(const QString& path, const QString& reason);
 QString cannotOpenPractice(const QString& path, const QString& why);
 QString cannotGoOnReading(const QString& path, const QString& why);
 QString progressNotWritable(const QString& path, const QString& why);
+// A finished line could not be saved; practice goes on.
+QString progressWriteFailed(const QString& path, const QString& why);
 // Why a file is refused: it holds NUL bytes, which no code page 936 text does.
 QString binaryFileReason();
 
 QString remoteConfigMissing(const QString& iniPath);
 QString remoteConfigBadPrefix(const QString& iniPath);
+// "远程内容.ini" is there but cannot be decoded; `why` says where or what.
+QString remoteConfigUnreadable(const QString& iniPath, const QString& why);
 
 QString notInDictionary(const QString& query);
 

@@ -11,6 +11,7 @@
 #include "platform/cp936.h"
 #include "platform/itemreader.h"
 #include "platform/textfile.h"
+#include "platform/wholefile.h"
 #include "tests/support/tempdir.h"
 
 // Readable QStrings in failure messages.
@@ -101,27 +102,108 @@ TEST_F(ConvertCommand, PoursSourceLinesIntoLinesOf28) {
 TEST_F(ConvertCommand, BadGbkFailsWithItsOffsetAndLeavesTargetAlone) {
     // 0x81 followed by a blank is no valid sequence; once near the start, once far beyond the
     // first chunk the reader decodes.
+    // The byte is named counted from 1, as opening it as a practice file names it.
     const struct {
         QByteArray source;
-        qint64 offset;
+        qint64 position;
     } cases[] = {
-        {QByteArray("ab\x81 cd\r\n"), 2},
-        {QByteArray(300000, 'a') + "\r\n\x81 ", 300002},
+        {QByteArray("ab\x81 cd\r\n"), 3},
+        {QByteArray(300000, 'a') + "\r\n\x81 ", 300003},
     };
     const QByteArray old = "old content\r\n";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.offset);
+        SCOPED_TRACE(c.position);
         ASSERT_TRUE(writeFile(path("in.txt"), c.source));
         ASSERT_TRUE(writeFile(path("out.txt"), old));
         QString report;
         EXPECT_NE(ml::runConvertCommand(path("in.txt"), path("out.txt"), &report), 0);
-        EXPECT_TRUE(report.contains(QString::number(c.offset))) << report;
+        const QString named = QStringLiteral("第 %1 字节").arg(c.position);
+        EXPECT_TRUE(report.contains(named)) << report;
+        auto reader = ml::ItemReader::openFile(path("in.txt"));
+        while (reader->next(nullptr, 0)) {
+        }
+        EXPECT_TRUE(reader->errorString().contains(named)) << reader->errorString();
         EXPECT_EQ(readFile(path("out.txt")), old);
         EXPECT_FALSE(QFile::exists(path("new.txt")));
         EXPECT_NE(ml::runConvertCommand(path("in.txt"), path("new.txt"), &report), 0);
         EXPECT_FALSE(QFile::exists(path("new.txt")));
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
             << "no temporary file left behind";
+    }
+}
+
+// Reads a practice file back the way the window reads it, item by item.
+QStringList readBack(const QString& file) {
+    QStringList items;
+    auto reader = ml::ItemReader::openFile(file);
+    if (!reader) return {u"<cannot open>"_s};
+    QString item;
+    while (reader->next(&item)) items << item;
+    if (reader->error() != ml::ItemReader::Error::PastEnd) items << u"<read error>"_s;
+    return items;
+}
+
+// Whatever the source holds, the practice file reads back as exactly the lines written, and the
+// count printed is theirs.
+TEST_F(ConvertCommand, OutputReadsBackAsTheLinesWritten) {
+    const QString han = QStringLiteral("汉");
+    const struct {
+        const char* what;
+        QByteArray source;
+        QStringList lines;
+    } cases[] = {
+        {"a quoted item holding CR LF",
+         gbk(u"\"甲\r\n乙乙乙乙乙乙乙乙\""_s),
+         {u"甲乙乙乙乙乙乙乙乙"_s}},
+        {"a quoted item holding lone CR and LF", gbk(u"\"甲\r乙\n丙\"\r\n丁"_s), {u"甲乙丙丁"_s}},
+        {"a line end at the start of a line",
+         gbk(han.repeated(28) + u",\"\r\n，好\""_s),
+         {han.repeated(28), u"好"_s}},
+        {"a tab at the end of a line",
+         gbk(han.repeated(27) + u"\t"_s + han),
+         {han.repeated(27) + u"\t"_s, han}},
+        {"tabs at the start of a line",
+         gbk(han.repeated(28) + u"\t\t好"_s),
+         {han.repeated(28), u"\t\t好"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeFile(path("in.txt"), c.source));
+        QString report;
+        ASSERT_EQ(ml::runConvertCommand(path("in.txt"), path("out.txt"), &report), 0) << report;
+        EXPECT_EQ(readFile(path("out.txt")), gbkLines(c.lines));
+        EXPECT_EQ(readBack(path("out.txt")), c.lines);
+        EXPECT_TRUE(report.endsWith(QStringLiteral("（%1 行）").arg(c.lines.size()))) << report;
+    }
+}
+
+// A source holding NUL bytes is a picture, a document or UTF-16 text: refused at once with the
+// reason opening it for practice gives, and no target is left behind.
+TEST_F(ConvertCommand, RefusesBinarySources) {
+    const QString reason = ml::binaryContentReason();
+    const struct {
+        const char* what;
+        QString source;
+        QByteArray bytes;
+    } cases[] = {
+        {"NUL bytes at the start", path("nul.txt"), QByteArray("ab\0\0cd\r\n", 8)},
+        {"UTF-16 text", path("utf16.txt"),
+         QByteArray("\xFF\xFE"
+                    "a\0b\0",
+                    6)},
+        {"a NUL far beyond the start", path("late.txt"),
+         QByteArray(200000, 'a') + QByteArray(1, '\0') + "b"},
+        {"a device that never ends", u"/dev/zero"_s, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.bytes.isEmpty()) {
+            ASSERT_TRUE(writeFile(c.source, c.bytes));
+        }
+        QString report;
+        EXPECT_NE(ml::runConvertCommand(c.source, path("out.txt"), &report), 0);
+        EXPECT_TRUE(report.contains(reason)) << report;
+        EXPECT_FALSE(QFile::exists(path("out.txt")));
     }
 }
 

@@ -2,9 +2,11 @@
 // the word that starts there, against a small dictionary and a few pictures.
 #include <QBuffer>
 #include <QImage>
+#include <QPixmapCache>
 
 #include "formfixture.h"
 #include "testpictures.h"
+#include "commands/vkeys.h"
 #include "hints/dictionary.h"
 
 namespace {
@@ -236,6 +238,60 @@ TEST_F(HintDisplay, UnusableDictionaryFallsBackToTheTarget) {
     }
 }
 
+// A failing dictionary leaves the code labels empty, not showing the captions they were created
+// with: one whose index is overwritten opens without a warning and fails when searched (told
+// once, in the words of a dictionary that does not open); one cut short is told at start-up.
+TEST_F(HintDisplay, FailingDictionaryShowsNoCode) {
+    std::vector<std::pair<QString, QString>> rows;
+    for (int i = 0; i < 4000; ++i) rows.push_back({cjk(1, char16_t(0x4E00 + i)), u"abcd"_s});
+    rows.push_back({u"中"_s, u"khk"_s});
+    const QString built = path(u"big.mdb"_s);
+    ASSERT_TRUE(ml::writeDictionary(built, rows));
+    const QByteArray good = readFile(built);
+    ASSERT_GT(good.size(), 8 * 4096);
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        bool toldAtStartup;
+    } cases[] = {
+        // The index is written last, so the second half of the file holds it.
+        {"corrupt index",
+         good.left(good.size() / 2) + QByteArray(good.size() - good.size() / 2, '\xFF'), false},
+        {"truncated", good.left(4096), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        p.messages.clear();
+        ASSERT_TRUE(writeFile(path(u"CiKu.mdb"_s), c.bytes));
+        ml::Form1& f = build();
+        EXPECT_EQ(f.startupWarning().isEmpty(), !c.toldAtStartup) << f.startupWarning().toStdString();
+        ASSERT_FALSE(f.dictionary()->search(u"中"_s)) << "the fixture must fail when searched";
+        f.Temp = u"中国"_s;
+        f.Jishu = 0;
+        for (qint16 key : {qint16(112), qint16(115)}) {  // F1, then F4
+            f.txtInput_KeyDown(key, 0);
+        }
+        EXPECT_EQ(f.BmHelp, 1);
+        EXPECT_EQ(captions(f.lbbmcizi), u"|||"_s);
+        EXPECT_EQ(captions(f.lbbmci), u"|||"_s);
+        EXPECT_EQ(captions(f.lbbmzi), u"|||"_s);
+        EXPECT_EQ(litKeys(), QString());
+        EXPECT_FALSE(f.lbshowno->isHidden());
+        EXPECT_EQ(f.lbshowno->text(), u"中"_s);
+        if (c.toldAtStartup) {
+            EXPECT_TRUE(p.messages.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(p.messages.size(), 1);
+        EXPECT_TRUE(p.messages[0].text.contains(u"不是有效的编码词库"_s))
+            << p.messages[0].text.toStdString();
+        EXPECT_TRUE(p.messages[0].text.contains(QDir::toNativeSeparators(path(u"CiKu.mdb"_s))));
+        f.Helpme();
+        EXPECT_EQ(p.messages.size(), 1) << "told once, not at every keystroke";
+    }
+}
+
 // The dictionary the build makes from the public Wubi 86 table.
 TEST_F(HintDisplay, RealDictionary) {
     const QString built = QDir(qEnvironmentVariable("ML_APP_DIR")).filePath(u"CiKu.mdb"_s);
@@ -261,6 +317,44 @@ TEST_F(HintDisplay, RealDictionary) {
     EXPECT_EQ(captions(f.lbbmci), u"|||"_s);
     EXPECT_EQ(litKeys(), u"a"_s);
     EXPECT_TRUE(p.messages.isEmpty());
+}
+
+// Once a round is on show, idle time decodes the pictures its keystrokes will ask for, and those
+// of the start of the next line (whose first hint comes inside the keystroke that ends this one):
+// with the files gone afterwards, typing the whole line and the next character never falls back
+// to text, while a picture that was not decoded ahead does.
+TEST_F(HintDisplay, IdleTimeDecodesThePicturesTheNextKeystrokesNeed) {
+    const QColor kDa(0xA0, 0x60, 0x10);
+    ASSERT_TRUE(writeFile(path(u"拆字图/大.gif"_s), png(kDa)));
+    const QString line1 = (u"中国工工中国工"_s).repeated(4);
+    ASSERT_EQ(line1.size(), 28);
+    const QString file = makePractice(u"prefetch.txt"_s, {line1, u"大中"_s});
+    QPixmapCache::clear();
+    build();
+    open(file);
+    for (int key : {ml::vk::F2, ml::vk::F4}) {
+        qint16 k = static_cast<qint16>(key);
+        form->txtInput_KeyDown(k, 0);
+    }
+    ASSERT_EQ(form->Showhelp, u"T"_s);
+    for (int turn = 0; turn < 200; ++turn) QCoreApplication::processEvents();
+    for (const QString& c : {u"中"_s, u"国"_s, u"工"_s, u"大"_s})
+        ASSERT_TRUE(QFile::remove(path(u"拆字图/"_s + c + u".gif"_s)));
+
+    for (int k = 0; k < 28; ++k) {
+        SCOPED_TRACE(k);
+        type(line1.mid(k, 1));
+        ASSERT_TRUE(form->lbshowno->isHidden()) << "fell back to " << form->lbshowno->text().toStdString();
+    }
+    EXPECT_EQ(line(), u"大中"_s);
+    EXPECT_EQ(picture(form->img_ci1), kDa);
+    EXPECT_TRUE(p.messages.isEmpty());
+
+    // Typed on before idle time came, with nothing decoded ahead: the file is read, and it is gone.
+    QPixmapCache::clear();
+    type(u"大"_s);
+    EXPECT_FALSE(form->lbshowno->isHidden());
+    EXPECT_EQ(form->lbshowno->text(), u"中"_s);
 }
 
 }  // namespace

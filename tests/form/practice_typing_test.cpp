@@ -158,6 +158,62 @@ TEST_F(Typing, WholeLineInOneCommitMovesOn) {
     EXPECT_EQ(readFile(progress(u"a"_s)), le32(2));
 }
 
+// The box holds one line's worth: a word committed across the end of a full line used to lose
+// its tail. What lies beyond the end is carried into the next line and judged there, exactly as
+// if it had been typed there: cells, counters, sounds and progress.
+TEST_F(Typing, WordAcrossTheLineEndCarriesIntoTheNextLine) {
+    const QString last = lines[0].right(1);
+    const struct {
+        const char* what;
+        bool asKeyPress;
+        QString typedFirst;  // the 27 characters before the commit
+        QString committed;
+        QString line;  // the line on show afterwards
+        QString box;   // and the box's text
+        qint64 types, rightTypes;
+        int errorSounds;
+        qint32 progress;
+    } cases[] = {
+        {"the next line's first character", false, lines[0].left(27), last + lines[1].left(1),
+         lines[1], lines[1].left(1), 29, 29, 0, 2},
+        {"as a key press carrying both", true, lines[0].left(27), last + lines[1].left(1), lines[1],
+         lines[1].left(1), 29, 29, 0, 2},
+        {"a wrong carried character", false, lines[0].left(27), last + u"错"_s, lines[1], u"错"_s,
+         29, 28, 1, 2},
+        {"across two line ends", false, lines[0].left(27), last + lines[1] + lines[2].left(2),
+         lines[2], lines[2].left(2), 58, 58, 0, 3},
+        // Character 27 is wrong, so the line stays; the box is full and takes nothing more.
+        {"a line that does not move on", false, withWrong(lines[0].left(27), {27}),
+         last + lines[1].left(1), lines[0], withWrong(lines[0], {27}), 28, 27, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        p.sounds.clear();
+        QFile::remove(progress(u"a"_s));
+        ml::Form1& f = buildAndOpen(file);
+        type(c.typedFirst);
+        if (c.asKeyPress)
+            keyText(c.committed);
+        else
+            imeCommit(c.committed);
+        EXPECT_EQ(line(), c.line);
+        EXPECT_EQ(f.txtInput->text(), c.box);
+        EXPECT_EQ(f.oldInput, c.box);
+        EXPECT_EQ(f.Jishu, c.box.size());
+        EXPECT_EQ(f.Types, c.types);
+        EXPECT_EQ(f.RightTypes, c.rightTypes);
+        EXPECT_EQ(soundCount(u"打错字.wav"_s), c.errorSounds);
+        EXPECT_EQ(readFile(progress(u"a"_s)), le32(c.progress));
+        for (int k = 1; k <= 28; ++k) {
+            const QColor want = k > c.box.size()                ? ml::Form1::kWhite
+                                : c.box[k - 1] == c.line[k - 1] ? ml::Form1::rightColor()
+                                                                : ml::Form1::kRed;
+            EXPECT_EQ(cell(k), want) << "cell " << k;
+        }
+    }
+}
+
 TEST_F(Typing, RepeatTwoWritesProgressOnTheSecondShowing) {
     ml::Form1& f = buildAndOpen(file, withConfig(" 2 \r\n"));
     ASSERT_EQ(f.Lianxicishu, 2);
@@ -283,7 +339,7 @@ TEST_F(Typing, ClockTable) {
         const char* speed;
     };
     const Case cases[] = {
-        {0.4, " 0:00:00", "150"}, {59.6, " 0:00:00", "1"},   {60.6, " 0:01:01", "0"},
+        {0.4, " 0:00:00", "150"}, {59.6, " 0:01:00", "1"},   {60.6, " 0:01:01", "0"},
         {3725, " 1:02:05", "0"},  {36000, " 10:00:00", "0"},
     };
     ml::Form1& f = buildAndOpen(file);

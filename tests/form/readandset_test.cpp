@@ -162,6 +162,38 @@ TEST_F(Settings, PathBoxShowsTheConfiguredPath) {
     }
 }
 
+// A file that is there but cannot be decoded is never replaced with the defaults, and the dialog
+// says why it leaves it alone: a cut-off last character once made it read as missing.
+TEST_F(Settings, UndecodableConfigurationIsKeptAndReported) {
+    const struct {
+        const char* what;
+        QByteArray ini;
+    } cases[] = {
+        {"UTF-8, the last character cut off", "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\n\xE4\xB8"},
+        {"UTF-16, the last byte missing",
+         QByteArray("\xFF\xFE", 2) +
+             QByteArray(reinterpret_cast<const char*>(kTitle.utf16()), kTitle.size() * 2) +
+             QByteArray("\r\0\n\0P", 5)},
+        {"UTF-8, a character GBK cannot hold",
+         "\xEF\xBB\xBF" + (kTitle + u"\r\nPath=\\\\srv\\共享\\😀.txt\r\n"_s).toUtf8()},
+        {"GBK, a broken byte", gbk(kTitle) + "\r\nPath=\\\\srv\\\x81\x7F.txt\r\n"},
+    };
+    build();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(ini(), c.ini);
+        p.messages.clear();
+        ml::readandset& d = openDialog();
+        EXPECT_TRUE(d.setfilename->text().isEmpty());
+        ASSERT_EQ(p.messages.size(), 1);
+        EXPECT_TRUE(p.messages[0].text.contains(u"无法读取"_s)) << p.messages[0].text.toStdString();
+        EXPECT_TRUE(p.messages[0].text.contains(u"没有改动"_s));
+        d.cmdOK->click();
+        settle();
+        EXPECT_EQ(readFile(ini()), c.ini);
+    }
+}
+
 TEST_F(Settings, MissingConfigurationIsWrittenWithDefaults) {
     writeFile(path(u"局域网中同步练习说明.txt"_s), gbkLines({u"说明"_s}));
     const QByteArray variants[] = {QByteArray(), gbkLines({kTitle})};

@@ -3,6 +3,7 @@
 
 #include "commands/vkeys.h"
 #include "formfixture.h"
+#include "platform/smbfetch.h"
 
 namespace {
 
@@ -75,12 +76,12 @@ protected:
 };
 
 TEST_F(Remote, ConfigurationRules) {
-    enum Outcome { Shared, Help, ConfigError, Missing, OpenFailed };
+    enum Outcome { Shared, Help, ConfigError, Missing, Unreadable, OpenFailed };
     struct Case {
         const char* name;
         QByteArray ini;
         Outcome outcome;
-        QString failedPath = {};
+        QString failedPath = {};  // OpenFailed: the path named; Unreadable: what the message says
     };
     const QByteArray pathLine = gbk(shared);
     auto utf16le = [](const QString& s) {
@@ -104,10 +105,22 @@ TEST_F(Remote, ConfigurationRules) {
          "\xEF\xBB\xBF" + (kTitle + u"\r\nPath="_s + shared).toUtf8(), Shared},
         {"UTF-16 with a byte-order mark",
          "\xFF\xFE" + utf16le(kTitle + u"\r\nPath="_s + shared + u"\r\n"_s), Shared},
+        // There but not decodable: the message says what is wrong, not that the file is missing.
         {"UTF-8 mark, broken UTF-8 in the path",
-         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\nPath=\xE4\xB8" + shared.toUtf8(), Missing},
+         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\nPath=\xE4\xB8" + shared.toUtf8(), Unreadable,
+         u"不是有效 UTF-8"_s},
         {"UTF-8 mark, a character GBK cannot hold",
-         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\nPath=" + (shared + u"😀"_s).toUtf8(), Missing},
+         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\nPath=" + (shared + u"😀"_s).toUtf8(), Unreadable,
+         u"“😀”（U+1F600）无法用 GBK"_s},
+        {"UTF-8 mark, an invisible character GBK cannot hold",
+         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\nPath=" + (shared + u"\u200B"_s).toUtf8(),
+         Unreadable, u"U+200B"_s},
+        {"UTF-8 mark, the last character cut off",
+         "\xEF\xBB\xBF" + kTitle.toUtf8() + "\r\n\xE4\xB8", Unreadable, u"不完整"_s},
+        {"UTF-16 mark, the last character cut off", "\xFF\xFE" + utf16le(kTitle + u"\r\n"_s) + "P",
+         Unreadable, u"不完整"_s},
+        {"UTF-16 mark, a lone surrogate at the end", "\xFF\xFE" + utf16le(kTitle + u"\r\n\xD83D"_s),
+         Unreadable, u"U+D83D"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,6 +140,13 @@ TEST_F(Remote, ConfigurationRules) {
                 break;
             case Missing:
                 EXPECT_EQ(lastMessage(), missingConfig());
+                expectNoFileState();
+                break;
+            case Unreadable:
+                EXPECT_TRUE(lastMessage().startsWith(CR + QDir::toNativeSeparators(ini()) +
+                                                     u" 无法读取。"_s))
+                    << lastMessage().toStdString();
+                EXPECT_TRUE(lastMessage().contains(c.failedPath)) << lastMessage().toStdString();
                 expectNoFileState();
                 break;
             case OpenFailed:
@@ -173,8 +193,6 @@ TEST_F(Remote, MissingConfigurationEndsALocalPractice) {
 TEST_F(Remote, UnusableConfiguredFileFailsOpening) {
     const QString folder = dir.filePath(u"共享/六年级"_s);
     QDir().mkpath(folder);
-    const QString empty = dir.filePath(u"共享/空.txt"_s);
-    writeFile(empty, {});
     const QString binary = dir.filePath(u"共享/图片.txt"_s);
     writeFile(binary, QByteArray("GIF89a\x81\x7F", 8));
     const QString utf16 = dir.filePath(u"共享/utf16.txt"_s);
@@ -185,8 +203,7 @@ TEST_F(Remote, UnusableConfiguredFileFailsOpening) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         ASSERT_TRUE(f.resize(qint64(1) << 30));  // sparse: costs no disk
     }
-    const QString files[] = {
-        dir.filePath(u"共享/没有这个文件.txt"_s), folder, empty, binary, utf16, huge};
+    const QString files[] = {dir.filePath(u"共享/没有这个文件.txt"_s), folder, binary, utf16, huge};
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
         build();
@@ -199,6 +216,60 @@ TEST_F(Remote, UnusableConfiguredFileFailsOpening) {
         p.messages.clear();
     }
 }
+
+// An empty shared text or help text is practised like an empty local file: the empty line is on
+// show, without a message, and a finished empty line brings it round again.
+TEST_F(Remote, EmptyTextsArePractisedLikeEmptyLocalFiles) {
+    const QString empty = dir.filePath(u"共享/空.txt"_s);
+    writeFile(empty, {});
+    const QString help = path(u"局域网中同步练习说明.txt"_s);
+    const struct {
+        const char* what;
+        QString configured, practised;
+    } cases[] = {{"shared text", empty, empty}, {"help text", QString(), help}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        build();
+        if (c.configured.isEmpty()) writeFile(help, {});
+        setPath(c.configured);
+        form->Image4_Click();
+        expectPractising(c.practised, QString());
+        EXPECT_TRUE(form->readerOpen());
+        qint16 enter = ml::vk::Return;
+        form->txtInput_KeyDown(enter, 0);
+        EXPECT_EQ(line(), QString());
+        EXPECT_TRUE(form->txtInput->isEnabled());
+        EXPECT_TRUE(p.messages.isEmpty()) << lastMessage().toStdString();
+    }
+}
+
+#ifndef Q_OS_WIN
+// A classroom machine without libsmbclient: the share says what is missing, and everything else
+// (the help text, local practice) still works.
+TEST_F(Remote, ShareWithoutSmbSupportSaysWhatToInstall) {
+    ml::setSmbClientLibrary(u"ml-no-such-smbclient"_s, -1);
+    struct Restore {
+        ~Restore() { ml::setSmbClientLibrary(u"smbclient"_s, 0); }
+    } restore;
+    EXPECT_FALSE(ml::networkPathsSupported());
+
+    build();
+    const QString share = u"\\\\192.168.0.88\\远程练习内容\\第17课.txt"_s;
+    setPath(share);
+    form->Image4_Click();
+    ASSERT_EQ(p.messages.size(), 1);
+    EXPECT_EQ(lastMessage(), CR + u"打开文件失败！"_s + CR + CR + u"无法打开 "_s + share + u"。"_s +
+                                 CR + CR + ml::shareSupportMissingReason());
+    EXPECT_TRUE(lastMessage().contains(u"libsmbclient"_s));
+    expectNoFileState();
+
+    p.messages.clear();
+    setPath({});
+    form->Image4_Click();
+    EXPECT_TRUE(p.messages.isEmpty());
+    EXPECT_EQ(line(), kHelp[0]);
+}
+#endif
 
 TEST_F(Remote, RepeatedLineGivesWayToTheRemoteFirstLine) {
     const QString local = makePractice(u"local.txt"_s, {u"本地一"_s, u"本地二"_s});

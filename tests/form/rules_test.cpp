@@ -1,9 +1,11 @@
 // Pure rules of the practice session: figures, names and checks.
 #include "practice/rules.h"
-#include "practice/texts.h"
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
+#include "practice/texts.h"
 #include "tests/platform/qtprint.h"
 
 namespace {
@@ -15,12 +17,13 @@ struct TimeCase {
     const char* shown;
 };
 
-TEST(TimeText, HoursBlankMinutesDownSecondsToNearest) {
+TEST(TimeText, HoursBlankFieldsFromTheNearestWholeSecond) {
     const TimeCase cases[] = {
         {0, " 0:00:00"},
         {65, " 0:01:05"},
-        {59.6, " 0:00:00"},  // minute floored to 0, second rounded to 60 -> 00
+        {59.6, " 0:01:00"},  // 60 whole seconds: the minute has come round too
         {60.6, " 0:01:01"},
+        {239.6, " 0:04:00"},
         {0.5, " 0:00:00"},  // half to even
         {1.5, " 0:00:02"},
         {2.5, " 0:00:02"},
@@ -28,10 +31,28 @@ TEST(TimeText, HoursBlankMinutesDownSecondsToNearest) {
         {600, " 0:10:00"},
         {3600 + 2 * 60 + 5, " 1:02:05"},
         {10 * 3600, " 10:00:00"},
-        {3599.6, " 0:59:00"},  // floor 59 minutes, second 3600 % 60 = 0
+        {3599.6, " 1:00:00"},
+        {3599.4, " 0:59:59"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ml::timeText(c.elapsed), QString::fromUtf8(c.shown)) << c.elapsed;
+}
+
+// Sampled the way a learner watches it (every 0.15 s, over two hours), the caption never moves
+// backwards and never skips more than a second at a time.
+TEST(TimeText, OnlyMovesForward) {
+    auto seconds = [](const QString& caption) {
+        const QStringList f = caption.trimmed().split(u':');
+        return f[0].toLongLong() * 3600 + f[1].toLongLong() * 60 + f[2].toLongLong();
+    };
+    qint64 last = 0;
+    for (int i = 0; i <= 2 * 3600 * 100 / 15; ++i) {
+        const double t = i * 0.15;
+        const qint64 shown = seconds(ml::timeText(t));
+        ASSERT_GE(shown, last) << t << " " << ml::timeText(t).toStdString();
+        ASSERT_LE(shown - last, 1) << t;
+        last = shown;
+    }
 }
 
 TEST(SpeedText, PerMinuteRoundedDown) {

@@ -1,10 +1,14 @@
+#include "platform/cp936.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/qtprint.h"
 
-#include "platform/cp936.h"
-
 namespace {
+
+using namespace Qt::StringLiterals;
 
 TEST(PlatformCp936, DecodesMicrosoftCodePage936) {
     QString out;
@@ -51,6 +55,40 @@ TEST(PlatformCp936, EncodesAndNamesTheFirstUnmappableUnit) {
     EXPECT_EQ(index, 2);
     ASSERT_TRUE(ml::encodeCp936(u"", out, &index));
     EXPECT_TRUE(out.isEmpty());
+}
+
+// Every code point either encodes into bytes that decode back to it, or is an error at its index.
+// ICU's own stop callback let 66 "default ignorable" ones (U+00AD, U+200B…U+200F, U+FEFF, the
+// variation selectors …) vanish with a success, so a path holding one named another file.
+TEST(PlatformCp936, EveryCodePointEncodesExactlyOrIsAnError) {
+    std::vector<char32_t> points;
+    for (char32_t c = 0; c <= 0xFFFF; ++c)
+        if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
+    for (char32_t c : {0x1BCA0u, 0x1BCA3u, 0x1D173u, 0x1D17Au, 0x1F600u, 0x20000u})
+        points.push_back(c);
+    for (char32_t c = 0xE0000; c <= 0xE0FFF; c += 0x11) points.push_back(c);
+    for (char32_t c : points) {
+        const QString s = u"a"_s + QString::fromUcs4(&c, 1) + u"b"_s;
+        QByteArray out;
+        qsizetype index = 99;
+        if (ml::encodeCp936(s, out, &index)) {
+            QString back;
+            ASSERT_TRUE(ml::decodeCp936(out, back));
+            ASSERT_EQ(back, s) << std::hex << uint(c);
+            ASSERT_EQ(index, -1);
+        } else {
+            ASSERT_EQ(index, 1) << std::hex << uint(c);
+        }
+    }
+    for (char16_t c :
+         {u'\u00AD', u'\u200B', u'\u200F', u'\u2060', u'\uFE0F', u'\uFEFF', u'\uFFA0'}) {
+        QByteArray out;
+        qsizetype index = 99;
+        EXPECT_FALSE(ml::encodeCp936(QString(QChar(c)), out, &index)) << std::hex << uint(c);
+        EXPECT_EQ(index, 0);
+        EXPECT_TRUE(ml::describeCharacter(QString(QChar(c)), 0)
+                        .contains(u"U+"_s + QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
+    }
 }
 
 TEST(PlatformCp936, IncrementalDecoderJoinsSplitCharacters) {

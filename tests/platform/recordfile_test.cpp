@@ -1,12 +1,14 @@
+#include "platform/recordfile.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/qtprint.h"
-
+#include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
-
 #include <limits>
 
-#include "platform/recordfile.h"
+#include "platform/qtprint.h"
+#include "support/faildevice.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -104,6 +106,60 @@ TEST(PlatformRecordFile, OpenFailureAndClosedUse) {
     EXPECT_EQ(f.read(), 0);
     EXPECT_FALSE(f.write(1));
     EXPECT_TRUE(f.path().isEmpty());
+}
+
+// Each write reaches the disk before it counts as done: the 4 bytes are written in place, then
+// synced, so that a power cut after a finished line keeps it. A sync that fails is a failed write.
+TEST(PlatformRecordFile, WriteIsSyncedAfterTheBytesAreInPlace) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("synced.rec");
+    ASSERT_TRUE(mltest::writeFile(path, QByteArray("\x01\x00\x00\x00tail", 8)));
+    QList<QByteArray> seenAtSync;
+    bool syncWorks = true;
+    ml::RecordFile f([&](QIODevice& device) {
+        seenAtSync << mltest::readFile(path);  // what another reader sees when the sync starts
+        return ml::syncToDisk(device) && syncWorks;
+    });
+    ASSERT_TRUE(f.open(path));
+    ASSERT_TRUE(f.write(5));
+    ASSERT_TRUE(f.write(6));
+    EXPECT_EQ(seenAtSync, QList<QByteArray>({QByteArray("\x05\x00\x00\x00tail", 8),
+                                             QByteArray("\x06\x00\x00\x00tail", 8)}));
+    syncWorks = false;
+    EXPECT_FALSE(f.write(7));
+    EXPECT_FALSE(f.errorString().isEmpty());
+    EXPECT_EQ(seenAtSync.size(), 3);
+    syncWorks = true;
+    EXPECT_TRUE(f.write(8));
+    EXPECT_TRUE(f.errorString().isEmpty());
+    // The real sync on a real file and on a device that is no file.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    EXPECT_TRUE(ml::syncToDisk(file));
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    EXPECT_TRUE(ml::syncToDisk(buffer));
+}
+
+// A device that takes no more bytes: the write fails and says so, the file keeps its record.
+TEST(PlatformRecordFile, FailingDeviceFailsTheWrite) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("full.rec");
+    ASSERT_TRUE(mltest::writeFile(path, QByteArray("\x03\x00\x00\x00", 4)));
+    for (qint64 limit : {0, 2}) {
+        SCOPED_TRACE(limit);
+        ml::RecordFile f;
+        ASSERT_TRUE(f.open(std::make_unique<mltest::FailingAfter<QFile>>(path, limit)));
+        EXPECT_EQ(f.read(), 3);
+        EXPECT_FALSE(f.write(9));
+        EXPECT_TRUE(f.errorString().contains(QDir::toNativeSeparators(path)))
+            << f.errorString().toStdString();
+        f.close();
+        EXPECT_EQ(mltest::readFile(path).size(), 4);
+        if (limit == 0) {
+            EXPECT_EQ(mltest::readFile(path), QByteArray("\x03\x00\x00\x00", 4));
+        }
+    }
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
+#include "platform/textfile.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/qtprint.h"
-
 #include <QDir>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include "platform/itemreader.h"
-#include "platform/textfile.h"
+#include "platform/qtprint.h"
+#include "support/faildevice.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -117,6 +119,60 @@ TEST(PlatformTextFile, WriteBytesAtomic) {
     EXPECT_FALSE(w.isOpen());
     EXPECT_FALSE(w.writeLine(u"x"));
     EXPECT_FALSE(w.commit());
+}
+
+// The disk fills up in the middle of a file: the write fails with a reason, the old file is kept
+// as it was and no temporary file is left, whichever write it is that fails.
+TEST(PlatformTextFile, DeviceFailingPartWayKeepsTheOldFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("练习.txt"));
+    const QByteArray old = "old\r\n";
+    const QString line = QString::fromUtf16(u"天地玄黄宇宙洪荒");
+    for (qint64 limit : {0, 5, 16, 17, 18, 35}) {
+        SCOPED_TRACE(limit);
+        ASSERT_TRUE(mltest::writeFile(path, old));
+        ml::Cp936LineWriter w;
+        ASSERT_TRUE(w.open(std::make_unique<mltest::FailingAfter<QSaveFile>>(path, limit)));
+        bool ok = true;
+        for (int i = 0; i < 3 && ok; ++i) ok = w.writeLine(line);
+        EXPECT_FALSE(ok);
+        EXPECT_FALSE(w.errorString().isEmpty());
+        EXPECT_FALSE(w.writeLine(line)) << "a file with a line missing is given up";
+        QString error;
+        EXPECT_FALSE(w.commit(&error));
+        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
+        EXPECT_EQ(mltest::readFile(path), old);
+        EXPECT_EQ(entries(dir.path()), QStringList({QStringLiteral("练习.txt")}));
+    }
+}
+
+// Text that code page 936 cannot hold, invisible characters included, fails the write with the
+// character named; before, an invisible one vanished and the file was written without it.
+TEST(PlatformTextFile, UnencodableCharacterFailsAndIsNamed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.txt");
+    const struct {
+        QString text;
+        QString named;
+    } cases[] = {
+        {QStringLiteral("甲\u200B乙"), QStringLiteral("字符 U+200B")},
+        // (Not through QString::fromUtf16, which takes a leading U+FEFF for a byte-order mark.)
+        {QStringLiteral("\uFEFF甲"), QStringLiteral("字符 U+FEFF")},
+        {QStringLiteral("甲😀"), QStringLiteral("字符“😀”（U+1F600）")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        ml::Cp936LineWriter w;
+        ASSERT_TRUE(w.open(path));
+        EXPECT_FALSE(w.writeLine(c.text));
+        EXPECT_TRUE(w.errorString().contains(c.named)) << w.errorString().toStdString();
+        EXPECT_FALSE(w.commit());
+        EXPECT_FALSE(QFile::exists(path));
+        QString error;
+        EXPECT_FALSE(ml::writeLinesCp936(path, {c.text}, &error));
+        EXPECT_TRUE(error.contains(c.named)) << error.toStdString();
+        EXPECT_FALSE(QFile::exists(path));
+    }
 }
 
 }  // namespace

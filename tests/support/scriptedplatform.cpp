@@ -18,4 +18,12 @@ QString ScriptedPlatform::saveFileName(QWidget*, const ml::FileDialogRequest& re
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
 }
 
+std::unique_ptr<QIODevice> ScriptedPlatform::progressDevice(const QString& path) {
+    return progressDevices ? progressDevices(path) : ml::Platform::progressDevice(path);
+}
+
+std::unique_ptr<QIODevice> ScriptedPlatform::conversionDevice(const QString& path) {
+    return conversionDevices ? conversionDevices(path) : ml::Platform::conversionDevice(path);
+}
+
 }  // namespace mltest

@@ -1,9 +1,12 @@
 #pragma once
 // A platform for tests: dialogs answer from queues, and everything shown or played is recorded.
 
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -24,6 +27,11 @@ public:
     void playSound(const QString& path) override { sounds << path; }
     double seconds() override { return now; }
     void openUrl(const QString& url) override { urls << url; }
+    // The real files unless a test hands in others (files that fail part way, say).
+    std::unique_ptr<QIODevice> progressDevice(const QString& path) override;
+    std::unique_ptr<QIODevice> conversionDevice(const QString& path) override;
+    std::function<std::unique_ptr<QIODevice>(const QString&)> progressDevices;
+    std::function<std::unique_ptr<QIODevice>(const QString&)> conversionDevices;
 
     // Answers, taken in order; an empty queue answers OK / cancels the dialog.
     QList<ml::MsgResult> messageAnswers;
