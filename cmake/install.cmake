@@ -51,9 +51,11 @@ set(ML_SCREENSHOTS_URL "" CACHE STRING
     "Web address under which docs/screenshots/*.png are served, for the metainfo's screenshots")
 set(ML_APPSTREAM_ID "org.molan_tutor.MolanTutor")
 
-# The executable, in bin/ beside share/ (where it finds its data).
+# The executable, in bin/ beside share/ (where it finds its data), and the window module it
+# loads from ../lib/molan-tutor.
 install(TARGETS molan-tutor RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
-set_property(GLOBAL APPEND PROPERTY ML_PACKAGE_BINARIES molan-tutor)
+install(TARGETS molan-tutor-window LIBRARY DESTINATION "${ML_INSTALL_LIBDIR}")
+set_property(GLOBAL APPEND PROPERTY ML_PACKAGE_BINARIES molan-tutor molan-tutor-window)
 
 # The menu entry, the metainfo, the manual page and the package's own documents.
 configure_file("${install_src}/molan-tutor.1.in" "${install_out}/molan-tutor.1" @ONLY)
@@ -117,8 +119,9 @@ endif()
 # ML_PACKAGE_BINARIES (cmake/cpack-project.cmake.in; CPack's own way runs `file` on each of the
 # tens of thousands of pictures, which took longer than the whole build). Added to them is what
 # no library names: the faces the window's fonts are mapped onto, without which the practice
-# line is unreadable.
-set(ML_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-arphic-ukai")
+# line is unreadable, and SDL, which the tutor opens itself when it first plays a sound (without
+# it the tutor runs silent, but the error sound is part of the practice).
+set(ML_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-arphic-ukai, libsdl2-2.0-0")
 function(ml_list_package_binaries)
   get_property(targets GLOBAL PROPERTY ML_PACKAGE_BINARIES)
   set(files "")
@@ -133,9 +136,10 @@ set(ML_PACKAGE_BINARIES_FILE "${install_out}/binaries.txt")
 configure_file("${PROJECT_SOURCE_DIR}/cmake/cpack-project.cmake.in" "${install_out}/cpack-project.cmake" @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE "${install_out}/cpack-project.cmake")
 # The learner needs a Wubi input method, which the tutor does not bring; the dialogs speak Chinese
-# with Qt's translations; the heavier CJK face is preferred for the dialogs' texts.
+# with Qt's translations; the heavier CJK face is preferred for the dialogs' texts. libsmbclient
+# is opened only for a classroom's share, and without it the tutor says what to install.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "ibus-table-wubi | fcitx5-table, qt6-translations-l10n, fonts-noto-cjk, fonts-dejavu-core")
+    "ibus-table-wubi | fcitx5-table, libsmbclient, qt6-translations-l10n, fonts-noto-cjk, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 # Nearly all of the package is GIF pictures, compressed already: xz packed it only 4% smaller
 # than gzip (102 MB against 107 MB) and took about five times as long.
