@@ -115,9 +115,11 @@ int runApp(int argc, char** argv) {
         QStringLiteral("convert"),
         QStringLiteral("把纯文本 SOURCE 转换成练习文件 TARGET（代码页 936），不打开窗口。"),
         QStringLiteral("SOURCE"));
-    const QCommandLineOption homeOpt(QStringLiteral("home"),
-                                     QStringLiteral("以 DIR 作为程序文件夹（默认为程序所在文件夹）。"),
-                                     QStringLiteral("DIR"));
+    const QCommandLineOption homeOpt(
+        QStringLiteral("home"),
+        QStringLiteral("以 DIR 作为程序文件夹（默认为程序所在文件夹；安装的程序默认为 "
+                       "~/.local/share/molan-tutor）。"),
+        QStringLiteral("DIR"));
     parser.addOption(openOpt);
     parser.addOption(convertOpt);
     parser.addOption(homeOpt);
@@ -143,14 +145,6 @@ int runApp(int argc, char** argv) {
         return rc;
     }
 
-    const QString home = QDir::cleanPath(QFileInfo(parser.isSet(homeOpt)
-                                                       ? parser.value(homeOpt)
-                                                       : QCoreApplication::applicationDirPath())
-                                             .absoluteFilePath());
-    if (!QFileInfo(home).isDir()) {
-        print(stderr, QStringLiteral("程序文件夹不存在：") + home);
-        return 2;
-    }
     installFontSubstitutions();
     {
         // Dialog texts in a simplified-Chinese face rather than whatever fontconfig falls back to.
@@ -158,14 +152,39 @@ int runApp(int argc, char** argv) {
         ui.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("AR PL UMing CN")});
         QApplication::setFont(ui);
     }
-    QApplication::setWindowIcon(Art::appIcon(home));
     // The file dialogs and message boxes speak the learner's language.
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTranslator);
+    FolderEnvironment env;
+    if (parser.isSet(homeOpt)) env.homeOption = parser.value(homeOpt);
+    env.executableDir = QCoreApplication::applicationDirPath();
+    env.xdgDataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    env.userHome = qEnvironmentVariable("HOME");
+    const FolderChoice choice = chooseProgramFolder(env);
+    const ProgramFolder& folder = choice.folder;
+    if ((!choice.installed || parser.isSet(homeOpt)) && !QFileInfo(folder.home).isDir()) {
+        print(stderr, QStringLiteral("程序文件夹不存在：") + folder.home);
+        return 2;
+    }
     QtPlatform platform;
-    Form1 form(platform, ProgramFolder(home));
+    QString homeWarning;
+    if (choice.installed) {
+        QString why;
+        if (!prepareHomeFolder(folder, &why)) {
+            // Without its own folder the tutor could keep no progress; started from a menu,
+            // the learner sees no terminal, so the message box says it too.
+            print(stderr, why);
+            if (!QFileInfo(folder.home).isDir()) {
+                platform.messageBox(nullptr, why, MsgIcon::Stop, MsgButtons::Ok);
+                return 2;
+            }
+            homeWarning = why;
+        }
+    }
+    QApplication::setWindowIcon(Art::appIcon(folder.data));
+    Form1 form(platform, folder);
     installCommands(form);
     installDialogs(form);
     // Once the first frame is drawn, the font pages it read are not needed again.
@@ -179,9 +198,10 @@ int runApp(int argc, char** argv) {
     else
         qApp->installEventFilter(&firstInput);
     form.show();
-    if (!form.startupWarning().isEmpty()) {
-        QTimer::singleShot(0, &form, [&form, &platform] {
-            platform.messageBox(&form, form.startupWarning(), MsgIcon::Exclamation, MsgButtons::Ok);
+    for (const QString& warning : {homeWarning, form.startupWarning()}) {
+        if (warning.isEmpty()) continue;
+        QTimer::singleShot(0, &form, [&form, &platform, warning] {
+            platform.messageBox(&form, warning, MsgIcon::Exclamation, MsgButtons::Ok);
         });
     }
     if (parser.isSet(openOpt)) {

@@ -150,16 +150,19 @@ void readandset::Form_Load() {
     lblVersion->setText(versionText());
 
     RemoteConfig cfg;
-    if (auto ini = openRemoteConfig(main_.homePath(kRemoteIni))) cfg = readRemoteConfig(*ini);
+    const QString iniPath = main_.folder().settingPath(kRemoteIni);
+    if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
     if (cfg.status == RemoteConfig::Ok && !cfg.tooLong) setfilename->setText(cfg.path);
     // Only a file that is missing or has no path line is replaced; one that exists but cannot
-    // be decoded is the teacher's to fix: it is left alone, and the teacher is told why.
-    if (cfg.status == RemoteConfig::Missing) Command2_Click();
+    // be decoded is the teacher's to fix: it is left alone, and the teacher is told why. So is
+    // the machine's file when the learner has none: a default written into the learner's folder
+    // would hide it from then on.
+    if (cfg.status == RemoteConfig::Missing && iniPath == main_.homePath(kRemoteIni))
+        Command2_Click();
     if (cfg.status == RemoteConfig::Unreadable) {
         main_.platform().messageBox(
             &main_,
-            text::remoteConfigUnreadable(QDir::toNativeSeparators(main_.homePath(kRemoteIni)),
-                                         cfg.problem) +
+            text::remoteConfigUnreadable(QDir::toNativeSeparators(iniPath), cfg.problem) +
                 QStringLiteral("\r\r设置窗口没有改动这个文件。"),
             MsgIcon::Exclamation, MsgButtons::Ok);
     }

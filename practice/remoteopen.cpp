@@ -59,7 +59,9 @@ void Form1::Image4_Click() {
     reader_.reset();
     if (convOut_) convOut_->cancel();
     convOut_.reset();
-    const QString iniPath = homePath(QStringLiteral("远程内容.ini"));
+    // The learner's own file first; an installed tutor falls back on the one a teacher set for
+    // every user of the machine.
+    const QString iniPath = folder_.settingPath(QStringLiteral("远程内容.ini"));
     RemoteConfig cfg;
     if (auto ini = openRemoteConfig(iniPath)) cfg = readRemoteConfig(*ini);
 

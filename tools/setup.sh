@@ -20,7 +20,9 @@ packages=(
   fonts-arphic-uming fonts-arphic-ukai fonts-dejavu-core fonts-noto-cjk
 )
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick samba smbclient
-               ibus ibus-table-wubi dbus-x11 clang libclang-rt-dev)
+               ibus ibus-table-wubi dbus-x11 clang libclang-rt-dev
+  # the Debian package's checks
+  dpkg-dev lintian desktop-file-utils appstream man-db)
 [ "$mode" = run ] || packages+=("${test_packages[@]}")
 
 missing=()

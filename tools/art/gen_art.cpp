@@ -1,7 +1,9 @@
 // Draws the tutor's pictures into the program folder: every picture at 1× and 2×, the application
-// icon and a desktop entry that starts the tutor from that folder.
+// icon and a desktop entry that starts the tutor from that folder. Given an icon folder, it also
+// draws the icon at the sizes of the icon theme, as
+// ICON_FOLDER/hicolor/<n>x<n>/apps/molan-tutor.png, for installed copies.
 //
-//   ml_gen_art ROOT_TABLE.json PROGRAM_FOLDER
+//   ml_gen_art ROOT_TABLE.json PROGRAM_FOLDER [ICON_FOLDER]
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -42,8 +44,8 @@ QString quoted(const QString& path) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: ml_gen_art ROOT_TABLE.json PROGRAM_FOLDER\n");
+    if (args.size() != 3 && args.size() != 4) {
+        std::fprintf(stderr, "usage: ml_gen_art ROOT_TABLE.json PROGRAM_FOLDER [ICON_FOLDER]\n");
         return 2;
     }
     QString error;
@@ -92,5 +94,19 @@ int main(int argc, char** argv) {
                                 .arg(quoted(exe), out.absoluteFilePath(QStringLiteral("icon.png")),
                                      home.absolutePath());
     ok = saveText(desktop, home.filePath(QStringLiteral("molan-tutor.desktop"))) && ok;
+
+    if (args.size() == 4) {
+        // Drawn at each size rather than scaled, so the small ones stay sharp; keep the sizes in
+        // step with tools/art/CMakeLists.txt.
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+            const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(args[3]).arg(size);
+            if (!QDir().mkpath(dir)) {
+                std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
+                ok = false;
+                continue;
+            }
+            ok = save(ml::art::appIcon(size), dir + QStringLiteral("/molan-tutor.png")) && ok;
+        }
+    }
     return ok ? 0 : 1;
 }
