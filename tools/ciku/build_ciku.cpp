@@ -52,18 +52,25 @@ bool isCode(QStringView code) {
            std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
 }
 
-bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
+// The whole of a UTF-8 file; false (and said why) when it cannot be read or decoded.
+bool readUtf8(const QString& path, QString& text) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         complain(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return false;
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(file.readAll());
+    text = utf8.decode(file.readAll());
     if (utf8.hasError()) {
         complain(QStringLiteral("%1 is not valid UTF-8").arg(path));
         return false;
     }
+    return true;
+}
+
+bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
+    QString text;
+    if (!readUtf8(path, text)) return false;
 
     const QStringList lines = text.split(u'\n');
     qsizetype i = 0;
@@ -116,17 +123,8 @@ bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
 // Character -> the full code its decomposition picture explains: "char<TAB>…<TAB>code…" lines,
 // the code in the seventh column, '#' lines comments.
 bool readExplained(const QString& path, QHash<QString, QString>& explained) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(file.readAll());
-    if (utf8.hasError()) {
-        complain(QStringLiteral("%1 is not valid UTF-8").arg(path));
-        return false;
-    }
+    QString text;
+    if (!readUtf8(path, text)) return false;
     for (const QStringView line : QStringView(text).split(u'\n')) {
         if (line.isEmpty() || line.startsWith(u'#')) continue;
         const QList<QStringView> fields = line.split(u'\t');
