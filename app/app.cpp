@@ -14,6 +14,8 @@
 #include "art/art.h"
 #include "commands/keys.h"
 #include "content/convert.h"
+#include "course/lesson.h"
+#include "course/sqlitestore.h"
 #include "dialogs/host.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
@@ -37,6 +39,18 @@ void installFontSubstitutions() {
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
 }
 
+// The lessons of the course for --help, from the lesson list of the program folder named on the
+// command line (or the executable's).
+QString lessonList(const QStringList& args) {
+    QString home = QCoreApplication::applicationDirPath();
+    const qsizetype at = args.indexOf(QStringLiteral("--home"));
+    if (at >= 0 && at + 1 < args.size()) home = args[at + 1];
+    const course::Course c = course::loadCourse(ProgramFolder(home).dataPath(QStringLiteral("课程")));
+    QStringList names;
+    for (const course::Lesson& l : c.lessons) names << l.id + QStringLiteral("（") + l.title + u'）';
+    return names.isEmpty() ? QStringLiteral("（程序文件夹中没有课程表）") : names.join(QStringLiteral("，"));
+}
+
 void print(FILE* to, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), to);
     std::fputc('\n', to);
@@ -49,6 +63,7 @@ int runApp(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const bool headless = args.contains(QStringLiteral("--convert")) ||
+                          args.contains(QStringLiteral("--export-keys")) ||
                           args.contains(QStringLiteral("--help")) ||
                           args.contains(QStringLiteral("-h"));
     std::unique_ptr<QCoreApplication> app;
@@ -72,9 +87,23 @@ int runApp(int argc, char** argv) {
     const QCommandLineOption homeOpt(QStringLiteral("home"),
                                      QStringLiteral("以 DIR 作为程序文件夹（默认为程序所在文件夹）。"),
                                      QStringLiteral("DIR"));
+    // The lesson list is read for --help only: start-up reads nothing of the course.
+    const bool wantsHelp = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+    const QCommandLineOption drillOpt(
+        QStringLiteral("drill"),
+        QStringLiteral("启动后直接进入五笔课程的 LESSON 一课（未解锁的也可以）。") +
+            (wantsHelp ? QStringLiteral("课程：") + lessonList(args) : QString()),
+        QStringLiteral("LESSON"));
+    const QCommandLineOption exportOpt(
+        QStringLiteral("export-keys"),
+        QStringLiteral("把编码练习的每一次按键写成 CSV 文件 FILE（UTF-8，列为 "
+                       "lesson,item,expected,typed,right,ms），不打开窗口。"),
+        QStringLiteral("FILE"));
     parser.addOption(openOpt);
     parser.addOption(convertOpt);
     parser.addOption(homeOpt);
+    parser.addOption(drillOpt);
+    parser.addOption(exportOpt);
     parser.addPositionalArgument(QStringLiteral("TARGET"), QStringLiteral("--convert 的输出文件"),
                                  QStringLiteral("[TARGET]"));
     if (!parser.parse(args)) {
@@ -105,6 +134,14 @@ int runApp(int argc, char** argv) {
         print(stderr, QStringLiteral("程序文件夹不存在：") + home);
         return 2;
     }
+    if (parser.isSet(exportOpt)) {
+        QString report;
+        const int rc = course::exportKeysCsv(
+            ProgramFolder(home).homePath(QStringLiteral("练习记录.db")),
+            QFileInfo(parser.value(exportOpt)).absoluteFilePath(), &report);
+        print(rc == 0 ? stdout : stderr, report);
+        return rc;
+    }
     installFontSubstitutions();
     {
         // Dialog texts in a simplified-Chinese face rather than whatever fontconfig falls back to.
@@ -127,6 +164,10 @@ int runApp(int argc, char** argv) {
         QTimer::singleShot(0, &form, [&form, &platform] {
             platform.messageBox(&form, form.startupWarning(), MsgIcon::Exclamation, MsgButtons::Ok);
         });
+    }
+    if (parser.isSet(drillOpt)) {
+        const QString lesson = parser.value(drillOpt);
+        QTimer::singleShot(0, &form, [&form, lesson] { form.enterDrill(lesson); });
     }
     if (parser.isSet(openOpt)) {
         const QString file = QFileInfo(parser.value(openOpt)).absoluteFilePath();

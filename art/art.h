@@ -13,6 +13,7 @@ namespace ml {
 struct Art {
     QPixmap background;                                        // 1021 × 738
     QPixmap openLocal, openLocalHi, openRemote, openRemoteHi;  // 86 × 23
+    QPixmap course, courseHi;                                  // 86 × 23, "五笔课程"
     std::array<QPixmap, 3> cmd, cmdHi;                         // settings, lookup, about
     QPixmap helpHide, hideHelp;                                // 855 × 73
     QPixmap whiteCi, whiteBai;                                 // 217 × 52, 173 × 56

@@ -2,6 +2,7 @@
 
 #include "dialogs/findit.h"
 #include "dialogs/frmabout.h"
+#include "dialogs/lessonpicker.h"
 #include "dialogs/readandset.h"
 #include "practice/form1.h"
 
@@ -21,6 +22,7 @@ DialogHost::DialogHost(Form1& form) : QObject(&form), form_(form) {
     connect(&form, &Form1::lookupRequested, this, &DialogHost::showLookup);
     connect(&form, &Form1::aboutRequested, this, &DialogHost::showAbout);
     connect(&form, &Form1::closing, this, &DialogHost::showAbout);
+    connect(&form, &Form1::courseRequested, this, &DialogHost::showCourse);
 }
 
 DialogHost::~DialogHost() {
@@ -29,11 +31,13 @@ DialogHost::~DialogHost() {
     delete settings_.data();
     delete lookup_.data();
     delete about_.data();
+    delete course_.data();
 }
 
 readandset* DialogHost::settings() const { return settings_.data(); }
 findit* DialogHost::lookup() const { return lookup_.data(); }
 frmAbout* DialogHost::about() const { return about_.data(); }
+LessonPicker* DialogHost::course() const { return course_.data(); }
 
 void DialogHost::showSettings() {
     if (!settings_) settings_ = new readandset(form_);
@@ -48,6 +52,14 @@ void DialogHost::showLookup() {
 void DialogHost::showAbout() {
     if (!about_) about_ = new frmAbout(form_.platform(), form_.folder().data);
     bringForward(about_);
+}
+
+void DialogHost::showCourse() {
+    if (!course_)
+        course_ = new LessonPicker(form_);
+    else
+        course_->refresh();
+    bringForward(course_);
 }
 
 DialogHost& installDialogs(Form1& form) { return *new DialogHost(form); }

@@ -3,7 +3,7 @@
 
 namespace ml {
 
-void Form1::txtInput_Change() {
+void Form1::endTemporaryHints() {
     if (!BigHelp.isEmpty()) {
         BigHelp.clear();
         Bigshow();
@@ -25,6 +25,12 @@ void Form1::txtInput_Change() {
         BmHelp = 1;
         showCodeLabels();
     }
+}
+
+void Form1::txtInput_Change() {
+    // The drill shows its own keys in the box and judges them itself.
+    if (inDrill()) return;
+    endTemporaryHints();
 
     const QString text = txtInput->text();
     if (text.size() <= oldInput.size()) return;

@@ -10,7 +10,10 @@
 
 #include "art/art.h"
 #include "art/artlib.h"
+#include "course/coach.h"
+#include "course/store.h"
 #include "hints/dictionary.h"
+#include "practice/drillmode.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
 
@@ -138,7 +141,13 @@ void Form1::createElements() {
     imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), art.cmdHi[1]);
     imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), art.cmd[2]);
     imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), art.cmdHi[2]);
-    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+    Image5 = makePicture(this, QStringLiteral("Image5"), QRect(632, 29, 86, 23), art.course);
+    Image6 = makePicture(this, QStringLiteral("Image6"), QRect(632, 29, 86, 23), art.courseHi);
+    Image5->setMouseTracking(true);
+    connect(Image5, &Picture::mouseMoved, this, [this] { Image5_MouseMove(); });
+    connect(Image6, &Picture::clicked, this, [this] { Image6_Click(); });
+    Image6->setToolTip(QStringLiteral("五笔课程：从字根到词组的编码练习，不用输入法"));
+    for (Picture* hi : {Image3, Image4, Image6, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
     imgcmd11->setToolTip(text::kSettingsTip);
     imgcmd22->setToolTip(text::kLookupTip);
     imgcmd33->setToolTip(text::kAboutTip);
@@ -286,7 +295,7 @@ void Form1::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void Form1::Form_MouseMove() {
-    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+    for (Picture* hi : {Image3, Image4, Image6, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
 }
 void Form1::Image1_MouseMove() { Image3->show(); }
 void Form1::Image2_MouseMove() { Image4->show(); }
@@ -319,7 +328,9 @@ void Form1::imghelphide_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
-    // Progress is written whenever a line is finished, so nothing needs saving here.
+    // Progress is written whenever a line is finished, so nothing needs saving here; the
+    // drills' keys are written in batches and go out now.
+    if (drillStore_) drillStore_->flush();
     emit closing();
     e->accept();
 }

@@ -25,6 +25,11 @@ namespace ml {
 
 class CodeDictionary;
 class Form1;
+struct DrillMode;
+namespace course {
+class Coach;
+class DrillStore;
+}  // namespace course
 
 // The key handlers of the input box and of the window, run before the box acts on a key; a
 // handler consumes the key by setting its code to 0.
@@ -75,6 +80,8 @@ public:
     Picture *Image1 = nullptr, *Image3 = nullptr, *Image2 = nullptr, *Image4 = nullptr;
     Picture *imgcmd1 = nullptr, *imgcmd11 = nullptr, *imgcmd2 = nullptr, *imgcmd22 = nullptr;
     Picture *imgcmd3 = nullptr, *imgcmd33 = nullptr;
+    // The course button "五笔课程": Image5 normal, Image6 highlighted (the clickable one).
+    Picture *Image5 = nullptr, *Image6 = nullptr;
     Picture *imghelphide = nullptr, *imghidehelp = nullptr;
     QLabel* lbshowno = nullptr;
     Picture *imgbai = nullptr, *img_zi = nullptr, *img_ci = nullptr, *img_ci1 = nullptr,
@@ -150,6 +157,31 @@ public:
     void imgcmd33_Click();
     void imgg_Click();
     void imghelphide_Click();
+    void Image5_MouseMove();
+    void Image6_Click();
+
+    // ---- Drill mode "编码练习" (practice/drill.cpp): the course's code drills, judged key by
+    // key with the input method off. Nothing of it is read or built until it is first used. ----
+    bool inDrill() const;
+    // Starts (or switches to) a lesson, locked or not; false, with a message, when it cannot be
+    // practised, and the window stays as it was.
+    bool enterDrill(const QString& lesson);
+    // Back to text practice: the practice file where it was, or the state before any file.
+    void leaveDrill();
+    // A key of the drill: 'a'–'y' or ' '.
+    void drillKey(QChar key);
+    void drillBackspace();
+    void drillEnter();   // after a round: the next one
+    void drillRestart();  // the round again from its first item
+    // Brings the drill's own hint marks in line with the hint switches after a command.
+    void drillRefresh();
+    DrillMode* drill() const { return drill_.get(); }
+    // The lesson being drilled, or "".
+    QString drillLesson() const;
+    // The course and its record, opened on first use.
+    course::Coach& coach();
+    // Gives the course another record (tests; before first use).
+    void setDrillStore(std::unique_ptr<course::DrillStore> store);
 
     // ---- Helpers shared by the operations ----
     const ProgramFolder& folder() const { return folder_; }
@@ -178,6 +210,8 @@ public:
     void hideCodeLabels();
     void showCodeLabels();
     void hideKeys();
+    // The temporary hint modes end at the learner's next change (typing checker steps 1–4).
+    void endTemporaryHints();
     // Hint display steps.
     void lightKeys(const QString& code);
     bool loadDecomposition(Picture* target);
@@ -192,6 +226,8 @@ signals:
     void lookupRequested();
     void aboutRequested();
     void closing();
+    // The course button asks for the lesson picker.
+    void courseRequested();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -205,6 +241,8 @@ private:
     bool formatCheck(qint64 length);
     // Tells the learner that the practice file cannot be read and returns to the no-file state.
     void failReading();
+    void drillHelp();
+    void drillTick();
 
     Platform& platform_;
     ProgramFolder folder_;
@@ -221,6 +259,9 @@ private:
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
+    std::unique_ptr<course::DrillStore> drillStore_;
+    std::unique_ptr<course::Coach> coach_;
+    std::unique_ptr<DrillMode> drill_;
 };
 
 }  // namespace ml

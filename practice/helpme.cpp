@@ -58,6 +58,7 @@ void Form1::pictureFallback() {
 
 void Form1::Helpme() {
     if (Showhelp != QStringLiteral("T")) return;
+    if (inDrill()) return drillHelp();
     lbshowno->hide();
     lookupFailed_ = false;
 
