@@ -8,14 +8,22 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 #include "art/art.h"
 #include "commands/keys.h"
 #include "content/convert.h"
 #include "course/lesson.h"
-#include "course/sqlitestore.h"
+#include "course/recordstore.h"
+#include "record/record.h"
 #include "dialogs/host.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
@@ -50,6 +58,36 @@ QString lessonList(const QStringList& args) {
     for (const course::Lesson& l : c.lessons) names << l.id + QStringLiteral("（") + l.title + u'）';
     return names.isEmpty() ? QStringLiteral("（程序文件夹中没有课程表）") : names.join(QStringLiteral("，"));
 }
+
+#ifdef Q_OS_UNIX
+// A request to end (a logout, `kill`) ends the tutor as closing its windows does, so that what
+// waits in memory for the record is written. The handler only writes a byte to a socket; the
+// event loop reads it and quits.
+int terminationPipe[2] = {-1, -1};
+
+void onTermination(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(terminationPipe[0], &c, 1);
+}
+
+void quitOnTermination(QCoreApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(terminationPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(terminationPipe[1], &c, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onTermination;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+#else
+void quitOnTermination(QCoreApplication&) {}
+#endif
 
 void print(FILE* to, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), to);
@@ -137,7 +175,7 @@ int runApp(int argc, char** argv) {
     if (parser.isSet(exportOpt)) {
         QString report;
         const int rc = course::exportKeysCsv(
-            ProgramFolder(home).homePath(QStringLiteral("练习记录.db")),
+            ProgramFolder(home).homePath(record::kFileName),
             QFileInfo(parser.value(exportOpt)).absoluteFilePath(), &report);
         print(rc == 0 ? stdout : stderr, report);
         return rc;
@@ -155,6 +193,7 @@ int runApp(int argc, char** argv) {
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTranslator);
+    quitOnTermination(*app);
     QtPlatform platform;
     Form1 form(platform, ProgramFolder(home));
     installCommands(form);

@@ -41,7 +41,7 @@ Round::Result Round::press(QChar key, qint64 nowMs, KeyRecord* record) {
     if (firstMs_ < 0) firstMs_ = nowMs;
     lastMs_ = std::max(lastMs_, nowMs);
     ++keys_;
-    if (record) *record = KeyRecord{lesson_, t.item.key(), want, k, right, since};
+    if (record) *record = KeyRecord{lesson_, t.item.key(), t.item.label, want, k, right, since};
 
     if (!right) {
         missed_[current_] = true;

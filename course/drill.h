@@ -14,6 +14,7 @@ namespace ml::course {
 struct KeyRecord {
     QString lesson;
     QString item;   // Item::key()
+    QString label;  // what learners call a drawn root; empty when the item's text says it
     QChar expected;  // 'a'–'y' or ' '
     QChar typed;
     bool right = false;

@@ -1,11 +1,12 @@
 #pragma once
 // Where the course keeps what the learner did: every judged key, each item's figures, each
-// lesson's progress, goals and bests, and the "简码优先" choice. The learning record implements it
-// over "练习记录.db"; MemoryStore keeps it in memory (tests, and a record that cannot be opened).
+// lesson's progress, goals and bests, and the "简码优先" choice. RecordStore keeps it in the
+// learning record "练习记录.db"; MemoryStore in memory (tests).
 
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "course/drill.h"
 #include "course/schedule.h"
@@ -15,6 +16,9 @@ namespace ml::course {
 class DrillStore {
 public:
     virtual ~DrillStore() = default;
+    // The keys that follow are of this lesson (the record files them under a session of its own).
+    virtual void beginLesson(const QString& lesson) { Q_UNUSED(lesson); }
+    virtual void endLesson() {}
     // A key judged in a drill; may be written later, in a batch.
     virtual void addKey(const KeyRecord& key) = 0;
     // Figures of every item practised, by Item::key().
@@ -26,12 +30,13 @@ public:
     virtual void setShortFirst(bool on) = 0;
     // Makes everything written so far durable (a round's end, leaving drill mode, closing).
     virtual void flush() = 0;
-    // A problem the store met, for the learner (empty when all is well).
-    virtual QString lastError() const { return {}; }
+    // A problem the store met, for the learner, each told once; empty when there is none.
+    virtual QString takeMessage() { return {}; }
 };
 
 class MemoryStore : public DrillStore {
 public:
+    void beginLesson(const QString& lesson) override { lessonsBegun << lesson; }
     void addKey(const KeyRecord& key) override { keys << key; }
     QHash<QString, ItemStats> itemStats() override { return stats; }
     void saveItemStats(const QList<ItemStats>& s) override {
@@ -45,6 +50,7 @@ public:
     void setShortFirst(bool on) override { shortFirst_ = on; }
     void flush() override { ++flushes; }
 
+    QStringList lessonsBegun;
     QList<KeyRecord> keys;
     QHash<QString, ItemStats> stats;
     QHash<QString, LessonProgress> lessons;

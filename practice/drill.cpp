@@ -11,13 +11,14 @@
 #include "art/art.h"
 #include "art/artlib.h"
 #include "course/coach.h"
-#include "course/sqlitestore.h"
+#include "course/recordstore.h"
 #include "course/store.h"
 #include "hints/dictionary.h"
 #include "practice/drillmode.h"
 #include "practice/form1.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
+#include "record/recorder.h"
 
 namespace ml {
 
@@ -107,17 +108,12 @@ void Form1::setDrillStore(std::unique_ptr<course::DrillStore> store) {
 
 course::Coach& Form1::coach() {
     if (!coach_) {
-        QString storeProblem;
         if (!drillStore_) {
-            const QString path = homePath(QStringLiteral("练习记录.db"));
-            QString why;
-            drillStore_ = course::SqliteStore::open(path, &why);
-            if (!drillStore_) {
-                // The file stays as it is: it may hold what the learner did before.
-                storeProblem = QStringLiteral("练习记录 %1 打不开（%2），这次的编码练习不会记下来。")
-                                   .arg(QDir::toNativeSeparators(path), why);
-                drillStore_ = std::make_unique<course::MemoryStore>();
-            }
+            // Opened on the writer's own thread: a record that cannot be used is told once, and
+            // the drills go on unrecorded.
+            const QString path = homePath(record::kFileName);
+            drillStore_ = std::make_unique<course::RecordStore>(
+                std::make_unique<record::Recorder>(path), path);
         }
         course::ItemChecks checks;
         checks.drawable = [](const QString& root) {
@@ -131,7 +127,6 @@ course::Coach& Form1::coach() {
         };
         coach_ = std::make_unique<course::Coach>(dataPath(QStringLiteral("课程")), *drillStore_,
                                                  checks);
-        if (!storeProblem.isEmpty()) coach_->addProblem(storeProblem);
     }
     return *coach_;
 }
@@ -180,7 +175,8 @@ bool Form1::enterDrill(const QString& lesson) {
         connect(d.flush, &QTimer::timeout, this, [this] { coach().store().flush(); });
     }
     DrillMode& d = *drill_;
-    if (!d.active) {
+    const bool entering = !d.active;
+    if (entering) {
         d.saved.helpHide = !imghelphide->isHidden();
         d.saved.input = txtInput->geometry();
         d.saved.hints = txtInput->inputMethodHints();
@@ -206,6 +202,7 @@ bool Form1::enterDrill(const QString& lesson) {
         d.line->raise();
         if (QGuiApplication::inputMethod()) QGuiApplication::inputMethod()->reset();
     }
+    if (entering || d.lesson != lesson) c.store().beginLesson(lesson);
     d.lesson = lesson;
     d.round = std::move(round);
     d.report.reset();
@@ -225,15 +222,19 @@ bool Form1::enterDrill(const QString& lesson) {
     txtInput->setFocus();
     if (Showhelp == T) Helpme();
     drillRefresh();
-    if (!problems.isEmpty())
-        platform_.messageBox(this, QStringLiteral("\r") + problems.mid(0, 8).join(u'\r'),
-                             MsgIcon::Exclamation, MsgButtons::Ok);
+    QStringList told = problems.mid(0, 8);
+    const QString record = c.store().takeMessage();
+    if (!record.isEmpty()) told << record.trimmed();
+    if (!told.isEmpty())
+        platform_.messageBox(this, QStringLiteral("\r") + told.join(u'\r'), MsgIcon::Exclamation,
+                             MsgButtons::Ok);
     return true;
 }
 
 void Form1::leaveDrill() {
     if (!inDrill()) return;
     DrillMode& d = *drill_;
+    coach().store().endLesson();
     coach().store().flush();
     d.active = false;
     d.round.reset();

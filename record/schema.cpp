@@ -59,6 +59,37 @@ CREATE TABLE keystroke(
 );
 CREATE INDEX keystroke_session ON keystroke(session);
 )sql"},
+        {2, R"sql(
+-- The code drills' own figures. drill_item: each item of the course as practised so far (item is
+-- 'r:' root, 'c:' character or 'w:' word, then the text); miss_rate and ms_per_key weigh recent
+-- outcomes most; box is the Leitner box 0-5 and due_s when its review falls due (seconds since
+-- 1970, as last_s). drill_lesson: each lesson's progress, bests and the learner's own goal (NULL:
+-- the lesson list's). drill_setting: the drills' choices, such as short_first ('1' or '0').
+CREATE TABLE drill_item(
+  item TEXT PRIMARY KEY,
+  lesson TEXT NOT NULL,
+  seen INTEGER NOT NULL,
+  missed INTEGER NOT NULL,
+  miss_rate REAL NOT NULL,
+  ms_per_key REAL NOT NULL,
+  last_s INTEGER NOT NULL,
+  box INTEGER NOT NULL,
+  due_s INTEGER NOT NULL
+);
+CREATE TABLE drill_lesson(
+  lesson TEXT PRIMARY KEY,
+  passed INTEGER NOT NULL DEFAULT 0,
+  rounds INTEGER NOT NULL DEFAULT 0,
+  best_speed INTEGER NOT NULL DEFAULT 0,
+  best_accuracy INTEGER NOT NULL DEFAULT 0,
+  goal_accuracy INTEGER,
+  goal_speed INTEGER
+);
+CREATE TABLE drill_setting(
+  name TEXT PRIMARY KEY,
+  value TEXT NOT NULL
+);
+)sql"},
     };
     return steps;
 }
