@@ -61,6 +61,7 @@ QString lineProblem(const QString& file, int line, const QString& what) {
 }  // namespace
 
 QString Item::key() const {
+    if (!key_.isEmpty()) return key_;
     const char* prefix = kind == Kind::Root ? "r:" : kind == Kind::Word ? "w:" : "c:";
     return QLatin1String(prefix) + text;
 }
@@ -174,21 +175,25 @@ bool loadItems(Lesson& lesson, const QString& folder, const ItemChecks& checks,
     QSet<QString> seen;
     QStringList noCode;
     int dropped = 0;
+    lesson.items.reserve(lines->size());
+    seen.reserve(lines->size());
     for (int n = 0; n < lines->size(); ++n) {
         const QString& line = lines->at(n);
         if (isComment(line)) continue;
-        const QStringList f = line.split(u'\t');
+        // Views into the line: a lesson of thousands of rows is read when it is first practised.
+        const QList<QStringView> f = QStringView(line).split(u'\t');
+        auto field = [&f](int k) { return k < f.size() ? f[k].trimmed() : QStringView(); };
         auto bad = [&](const QString& what) {
             ++dropped;
             if (problems && dropped <= 5) *problems << lineProblem(name, n + 1, what);
         };
         Item item;
         item.kind = lesson.kind;
-        item.text = f[0].trimmed();
-        item.code = f.value(1).trimmed().toLower();
-        item.shortCode = f.value(2).trimmed().toLower();
-        item.group = f.value(3).trimmed();
-        item.label = f.value(4).trimmed();
+        item.text = field(0).toString();
+        item.code = field(1).toString().toLower();
+        item.shortCode = field(2).toString().toLower();
+        item.group = field(3).toString();
+        item.label = field(4).toString();
         if (item.text.isEmpty() || item.text.size() > 16) {
             bad(QStringLiteral("没有可练的字根或字词"));
             continue;
@@ -222,6 +227,7 @@ bool loadItems(Lesson& lesson, const QString& folder, const ItemChecks& checks,
             }
         }
         seen.insert(item.text);
+        item.freezeKey();
         lesson.items << item;
     }
     if (problems && !noCode.isEmpty())

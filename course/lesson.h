@@ -36,6 +36,12 @@ struct Item {
 
     // The item across lessons: the same character in two lessons is one item of the record.
     QString key() const;
+    // Fixes key() for an item that will not change, so that choosing a round among thousands of
+    // items does not build each key anew.
+    void freezeKey() { key_ = key(); }
+
+private:
+    QString key_;
 };
 
 // The keys an item is typed with: its code's letters, then the space bar (' ') when the code is

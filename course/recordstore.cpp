@@ -90,6 +90,8 @@ bool RecordStore::read(const std::function<void(sqlite3*)>& query) {
 QHash<QString, ItemStats> RecordStore::itemStats() {
     QHash<QString, ItemStats> out;
     read([&out](sqlite3* db) {
+        Stmt n(db, "SELECT count(*) FROM drill_item");
+        if (n && sqlite3_step(n.st) == SQLITE_ROW) out.reserve(sqlite3_column_int(n.st, 0));
         Stmt q(db,
                "SELECT item, lesson, seen, missed, miss_rate, ms_per_key, last_s, box, due_s"
                " FROM drill_item");

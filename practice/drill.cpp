@@ -383,7 +383,7 @@ void Form1::drillRefresh() {
     QString best;
     if (p.rounds > 0)
         best = QStringLiteral(" · 最好 %1 码/分、%2%").arg(p.bestSpeed).arg(p.bestAccuracy);
-    d.board->setText(
+    const QString board =
         QStringLiteral("<div style='font-size:16px;color:#2B3745'><b>%1</b>"
                        "<span style='color:#8A96A3;font-size:13px'>　第 %2 轮 · %3 · 目标 %4%5"
                        "%6</span></div>"
@@ -394,7 +394,9 @@ void Form1::drillRefresh() {
             .arg(p.rounds + (d.report ? 0 : 1))
             .arg(where, goalText(goal), best,
                  p.passed ? QStringLiteral(" · <span style='color:#3E8E4A'>已通过</span>")
-                          : QString()));
+                          : QString());
+    // Laying out rich text costs more than judging a key: only when it changes.
+    if (board != d.board->text()) d.board->setText(board);
 }
 
 void Form1::drillHelp() {
