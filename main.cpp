@@ -1,4 +1,9 @@
-// The tutor's entry point; everything else is in the libraries (app/ puts them together).
-#include "app/app.h"
+// The tutor's entry point. The executable needs Qt Core alone, so that --convert loads no GUI
+// library; the window, with Qt's GUI libraries and all it needs, is a module loaded to show it.
+#include "app/cli.h"
 
-int main(int argc, char** argv) { return ml::runApp(argc, argv); }
+int main(int argc, char** argv) {
+    int rc = 0;
+    if (ml::runConvertOnly(argc, argv, &rc)) return rc;
+    return ml::runWindowModule(argc, argv);
+}

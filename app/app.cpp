@@ -11,6 +11,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <utility>
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,6 +27,7 @@
 #include "course/recordstore.h"
 #include "record/record.h"
 #include "dialogs/host.h"
+#include "platform/fontpages.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
 #include "version.h"
@@ -32,6 +35,49 @@
 namespace ml {
 
 namespace {
+
+// Runs `then` once, in the event loop's next turn after the watched widget's first paint.
+class FirstPaint : public QObject {
+public:
+    explicit FirstPaint(std::function<void()> then) : then_(std::move(then)) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint && then_) {
+            QTimer::singleShot(0, this, std::exchange(then_, nullptr));
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+// Runs `then` once, at the first key, click, wheel or mouse move anywhere in the application.
+class FirstInput : public QObject {
+public:
+    explicit FirstInput(std::function<void()> then) : then_(std::move(then)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::KeyPress:
+            case QEvent::ShortcutOverride:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+                if (then_) {
+                    std::exchange(then_, nullptr)();
+                    qApp->removeEventFilter(this);
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
 
 void installFontSubstitutions() {
     // The window names the faces of the machines it was designed for; these are their nearest
@@ -198,6 +244,16 @@ int runApp(int argc, char** argv) {
     Form1 form(platform, ProgramFolder(home));
     installCommands(form);
     installDialogs(form);
+    // Once the first frame is drawn, the font pages it read are not needed again.
+    FirstPaint firstPaint([] { releaseFontPages(); });
+    form.installEventFilter(&firstPaint);
+    // Sound is loaded when the learner first acts (or a file opens at once): the first sounds
+    // come from opening a file, and preparing at start would cost every start its memory.
+    FirstInput firstInput([&platform] { platform.prepareSound(); });
+    if (parser.isSet(openOpt))
+        platform.prepareSound();
+    else
+        qApp->installEventFilter(&firstInput);
     form.show();
     if (!form.startupWarning().isEmpty()) {
         QTimer::singleShot(0, &form, [&form, &platform] {

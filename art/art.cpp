@@ -17,32 +17,62 @@ qreal screenRatio(qreal dpr) {
 
 // A file of the right size, or nothing: a picture of another size would upset the layout of
 // the window, whose places are fixed.
-QPixmap readFile(const QString& path, const QSize& expected) {
-    QImageReader reader(path);
-    const QImage img = reader.read();
+QImage readImage(const QString& path, const QSize& expected) {
+    // The art is PNG, read as such: guessing the format from the content would first load every
+    // image plugin (JPEG, GIF, ICO…) at start-up.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage img = reader.read();
     if (img.isNull() || (expected.isValid() && img.size() != expected)) return {};
-    return QPixmap::fromImage(img);
+    return img;
+}
+
+QPixmap readFile(const QString& path, const QSize& expected) {
+    return QPixmap::fromImage(readImage(path, expected));
+}
+
+bool hasTransparentPixel(const QImage& img) {
+    if (!img.hasAlphaChannel()) return false;
+    const QImage argb = img.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(line[x]) != 255) return true;
+    }
+    return false;
+}
+
+// What QPixmap::fromImage would convert to on a raster screen, done by the caller's thread:
+// opaque pictures become RGB32 (the fastest to draw), the others premultiplied ARGB32.
+QImage pixmapReady(QImage img) {
+    if (img.isNull()) return img;
+    const auto format = hasTransparentPixel(img) ? QImage::Format_ARGB32_Premultiplied
+                                                 : QImage::Format_RGB32;
+    return std::move(img).convertToFormat(format);
 }
 
 }  // namespace
 
-QPixmap Art::picture(const QString& home, const QString& file, qreal dpr) {
+QImage Art::image(const QString& home, const QString& file, qreal dpr) {
     const art::PictureSpec* spec = art::picture(file);
     const QSize size = spec ? spec->size : QSize();
     const QString folder = QStringLiteral("图片/");
-    if (screenRatio(dpr) > 1) {
+    if (dpr > 1) {
         QString twice = file;
         twice.insert(twice.lastIndexOf(u'.'), QStringLiteral("@2x"));
-        QPixmap pm = readFile(inFolder(home, folder + twice), size * 2);
-        if (!pm.isNull()) {
-            pm.setDevicePixelRatio(2);
-            return pm;
+        QImage img = readImage(inFolder(home, folder + twice), size * 2);
+        if (!img.isNull()) {
+            img.setDevicePixelRatio(2);
+            return pixmapReady(std::move(img));
         }
     }
-    QPixmap pm = readFile(inFolder(home, folder + file), size);
-    if (!pm.isNull() || !spec) return pm;
-    const qreal scale = screenRatio(dpr) > 1 ? 2 : 1;
-    return QPixmap::fromImage(art::render(*spec, art::RootTable::builtIn(), scale));
+    QImage img = readImage(inFolder(home, folder + file), size);
+    if (!img.isNull() || !spec) return pixmapReady(std::move(img));
+    return pixmapReady(art::render(*spec, art::RootTable::builtIn(), dpr > 1 ? 2 : 1));
+}
+
+QPixmap Art::picture(const QString& home, const QString& file, qreal dpr) {
+    return QPixmap::fromImage(image(home, file, screenRatio(dpr)));
 }
 
 Art Art::load(const QString& home, qreal dpr) {
@@ -53,8 +83,6 @@ Art Art::load(const QString& home, qreal dpr) {
     a.openLocalHi = pic(QStringLiteral("open_hi.png"));
     a.openRemote = pic(QStringLiteral("remote.png"));
     a.openRemoteHi = pic(QStringLiteral("remote_hi.png"));
-    a.course = pic(QStringLiteral("course.png"));
-    a.courseHi = pic(QStringLiteral("course_hi.png"));
     for (int i = 0; i < 3; ++i) {
         a.cmd[i] = pic(QStringLiteral("cmd%1.png").arg(i + 1));
         a.cmdHi[i] = pic(QStringLiteral("cmd%1_hi.png").arg(i + 1));

@@ -13,7 +13,6 @@ namespace ml {
 struct Art {
     QPixmap background;                                        // 1021 × 738
     QPixmap openLocal, openLocalHi, openRemote, openRemoteHi;  // 86 × 23
-    QPixmap course, courseHi;                                  // 86 × 23, "五笔课程"
     std::array<QPixmap, 3> cmd, cmdHi;                         // settings, lookup, about
     QPixmap helpHide, hideHelp;                                // 855 × 73
     QPixmap whiteCi, whiteBai;                                 // 217 × 52, 173 × 56
@@ -27,6 +26,9 @@ struct Art {
     // One picture of "图片" by its 1× file name, e.g. "settings.png" (53 × 53) or "about.png"
     // (64 × 64), with the same preference and fallback.
     static QPixmap picture(const QString& home, const QString& file, qreal dpr = 0);
+    // The same as an image, in the format a pixmap takes it without converting; safe to call
+    // on a worker thread when `dpr` is given.
+    static QImage image(const QString& home, const QString& file, qreal dpr);
 
     // The application icon, from "图片/icon.png" and "图片/icon_48.png".
     static QIcon appIcon(const QString& home);

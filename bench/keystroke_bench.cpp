@@ -2,6 +2,7 @@
 // and a dictionary lookup cost on top. Run without arguments; the ratios are printed at the end.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -153,7 +154,19 @@ ProgramFolder* folder = nullptr;
 
 // ---- (a) the baseline: a bare line edit ----
 
-void lineEditKeystrokes(benchmark::State& state, bool painted) {
+// A pause of the learner's: the event loop turns until nothing is left to do (bounded, in case
+// something keeps posting).
+void idleTime() {
+    // A zero timer may wait a turn behind other sources, so a single quiet turn is not the end.
+    QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance();
+    for (int turn = 0, quiet = 0; turn < 256 && quiet < 3; ++turn)
+        quiet = d->processEvents(QEventLoop::AllEvents) ? 0 : quiet + 1;
+}
+
+
+// `idle` gives the event loop a turn after each keystroke with the clock stopped, as the hinted
+// keystrokes below do, so that the cost of stopping the clock is in the baseline too.
+void lineEditKeystrokes(benchmark::State& state, bool painted, bool idle = false) {
     QLineEdit edit;
     edit.setMaxLength(28);
     edit.resize(849, 41);
@@ -172,10 +185,16 @@ void lineEditKeystrokes(benchmark::State& state, bool painted) {
             k = 0;
         }
         if (painted) QCoreApplication::processEvents();
+        if (idle) {
+            state.PauseTiming();
+            idleTime();
+            state.ResumeTiming();
+        }
     }
 }
 
 void BM_KeystrokeLineEdit(benchmark::State& state) { lineEditKeystrokes(state, false); }
+void BM_KeystrokeLineEditIdle(benchmark::State& state) { lineEditKeystrokes(state, false, true); }
 void BM_KeystrokeLineEditPainted(benchmark::State& state) { lineEditKeystrokes(state, true); }
 
 // ---- (b) the main window with a practice file open ----
@@ -191,10 +210,19 @@ bool openPractice(benchmark::State& state, ml::Form1& form, const QuietPlatform&
     return true;
 }
 
+// How the decomposition pictures stand when a hinted keystroke comes.
+enum class Pictures {
+    Unmanaged,   // whatever the cache holds; no idle time between keystrokes
+    Prefetched,  // the event loop has a turn between keystrokes (not timed), as a learner's
+                 // pauses give it: the window decodes the coming pictures then
+    Cold,        // the cache is emptied before every keystroke (not timed)
+};
+
 // One right character per iteration. The 28th character of a line ends the round: the progress
 // record is written, the next line read and the cells reset. That is part of typing a line, so it
 // stays in the timing (1 keystroke in 28), as the line edit's reset does in the baseline.
-void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
+void formKeystrokes(benchmark::State& state, bool hints, bool painted,
+                    Pictures pictures = Pictures::Unmanaged) {
     QuietPlatform p;
     ml::Form1 form(p, folder->home);
     ml::installCommands(form);
@@ -226,6 +254,14 @@ void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
         if (last) ++lines;
         if (hints && !form.lbshowno->isHidden()) ++fallbacks;
         if (painted) QCoreApplication::processEvents();
+        if (pictures != Pictures::Unmanaged) {
+            state.PauseTiming();
+            if (pictures == Pictures::Prefetched)
+                idleTime();
+            else
+                QPixmapCache::clear();
+            state.ResumeTiming();
+        }
     }
     if (p.sounds != soundsBefore) state.SkipWithError("a keystroke was judged wrong");
     if (fallbacks != 0) state.SkipWithError("a hint fell back to text: a picture did not load");
@@ -234,6 +270,12 @@ void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
 
 void BM_KeystrokeForm1(benchmark::State& state) { formKeystrokes(state, false, false); }
 void BM_KeystrokeForm1Hints(benchmark::State& state) { formKeystrokes(state, true, false); }
+void BM_KeystrokeForm1HintsPrefetched(benchmark::State& state) {
+    formKeystrokes(state, true, false, Pictures::Prefetched);
+}
+void BM_KeystrokeForm1HintsCold(benchmark::State& state) {
+    formKeystrokes(state, true, false, Pictures::Cold);
+}
 void BM_KeystrokeForm1Painted(benchmark::State& state) { formKeystrokes(state, false, true); }
 
 // ---- (c), (d) the hint display for the next character ----
@@ -301,8 +343,11 @@ void BM_DictionarySearch(benchmark::State& state) {
 }
 
 BENCHMARK(BM_KeystrokeLineEdit);
+BENCHMARK(BM_KeystrokeLineEditIdle);
 BENCHMARK(BM_KeystrokeForm1);
 BENCHMARK(BM_KeystrokeForm1Hints);
+BENCHMARK(BM_KeystrokeForm1HintsPrefetched);
+BENCHMARK(BM_KeystrokeForm1HintsCold);
 BENCHMARK(BM_KeystrokeLineEditPainted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeystrokeForm1Painted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeChar)->Unit(benchmark::kMicrosecond);
@@ -334,6 +379,10 @@ int main(int argc, char** argv) {
     reporter.printRatio("keystroke/QLineEdit", "BM_KeystrokeForm1", "BM_KeystrokeLineEdit");
     reporter.printRatio("keystroke+hints/QLineEdit", "BM_KeystrokeForm1Hints",
                         "BM_KeystrokeLineEdit");
+    reporter.printRatio("keystroke+hints prefetched/QLineEdit", "BM_KeystrokeForm1HintsPrefetched",
+                        "BM_KeystrokeLineEditIdle");
+    reporter.printRatio("keystroke+hints cold/QLineEdit", "BM_KeystrokeForm1HintsCold",
+                        "BM_KeystrokeLineEditIdle");
     reporter.printRatio("keystroke painted/QLineEdit painted", "BM_KeystrokeForm1Painted",
                         "BM_KeystrokeLineEditPainted");
     reporter.printRatio("Helpme char/QLineEdit", "BM_HelpmeChar", "BM_KeystrokeLineEdit");

@@ -90,14 +90,29 @@ bool toUnicode(UConverter* cnv, const char* bytes, qsizetype size, bool last, QS
 
 }  // namespace
 
+// The converter is opened at the first byte above 0x7F: up to there code page 936 is ASCII, and
+// files such as "config" never need ICU's tables (nor the start-up its memory and time).
 struct Cp936Decoder::Impl {
-    ConverterPtr cnv{openConverter()};
+    ConverterPtr cnv;
+    bool opened = false;
 };
 
 Cp936Decoder::Cp936Decoder() : d_(std::make_unique<Impl>()) {}
 Cp936Decoder::~Cp936Decoder() = default;
 
 bool Cp936Decoder::decode(const char* bytes, qsizetype size, bool last, QString& out) {
+    if (!d_->opened) {
+        const qsizetype n = bytes ? size : 0;
+        qsizetype i = 0;
+        while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+        if (i == n) {
+            out.append(QLatin1StringView(bytes, n));
+            fed_ += n;
+            return true;
+        }
+        d_->cnv.reset(openConverter());
+        d_->opened = true;
+    }
     if (!d_->cnv) {
         errorOffset_ = fed_;
         return false;
@@ -111,7 +126,7 @@ bool Cp936Decoder::decode(const char* bytes, qsizetype size, bool last, QString&
 }
 
 void Cp936Decoder::reset() {
-    if (d_->cnv) ucnv_resetToUnicode(d_->cnv.get());
+    if (d_->cnv) ucnv_resetToUnicode(d_->cnv.get());  // an unopened converter holds no state
     fed_ = 0;
     errorOffset_ = -1;
 }

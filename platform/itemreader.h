@@ -52,6 +52,10 @@ public:
     // Reads the next item and hands its text to `sink` in pieces, for items of any size.
     bool next(const std::function<void(QStringView)>& sink);
 
+    // The text already decoded and not yet read: the start of the next items, as far as the
+    // current chunk reaches (possibly nothing). Reads nothing; for looking ahead only.
+    QStringView lookahead() const { return QStringView(buf_).mid(pos_); }
+
     Error error() const { return error_; }
     // Byte offset of a bad code page 936 sequence (BadEncoding), else -1.
     qint64 errorOffset() const { return errorOffset_; }

@@ -40,6 +40,8 @@ public:
     // Plays a WAV file without waiting; a new sound stops the one still playing; a missing or
     // unplayable file gives the platform's default sound.
     virtual void playSound(const QString& path) = 0;
+    // A sound may be wanted soon: get ready to play without blocking (nothing by default).
+    virtual void prepareSound() {}
     // Seconds on a monotonic clock, always > 0; never jumps back (no wrap at midnight).
     virtual double seconds() = 0;
     // Asks the desktop to open a web address; the result is not examined.

@@ -92,6 +92,8 @@ void QtPlatform::playSound(const QString& path) {
     if (!sound_->play(path)) QApplication::beep();
 }
 
+void QtPlatform::prepareSound() { sound_->prepare(); }
+
 double QtPlatform::seconds() {
     // Offset by one second so that a reading is never 0, which means "clock not started".
     return 1.0 + clock_.nsecsElapsed() / 1e9;

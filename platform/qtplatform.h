@@ -19,6 +19,7 @@ public:
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     void playSound(const QString& path) override;
+    void prepareSound() override;
     double seconds() override;
     void openUrl(const QString& url) override;
 

@@ -1,6 +1,11 @@
 // Reading the shared practice text from a Windows share (\\server\share\…) on systems that do not
 // open such paths themselves, through libsmbclient.
 //
+// When it is loaded: on the first network path. libsmbclient pulls in over a hundred libraries of
+// Samba's, which would cost every start, every --convert and every local practice session tens
+// of milliseconds and megabytes for a classroom feature; so it is opened with QLibrary, and its
+// header only gives the prototypes. A machine without it runs everything but the share.
+//
 // Who we are: the guest. The tutor supplies no password and keeps none, and Kerberos tickets and
 // cached credentials are switched off, so exactly the shares that any machine of the classroom
 // may read open, and a share that needs a password fails.
@@ -19,6 +24,7 @@
 #include <libsmbclient.h>
 #include <sys/stat.h>
 
+#include <QLibrary>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -28,6 +34,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 #endif
 
 namespace ml {
@@ -47,9 +54,89 @@ bool fetchFromShare(const QString&, qint64, QByteArray*, QString* error) {
     return false;
 }
 
+void setSmbClientLibrary(const QString&, int) {}
+
+QString shareSupportMissingReason() { return QStringLiteral("这个版本不能访问网络路径。"); }
+
 #else
 
 namespace {
+
+// The entry points the fetch uses, resolved from the library on first use.
+struct SmbApi {
+    decltype(&smbc_new_context) newContext = nullptr;
+    decltype(&smbc_init_context) initContext = nullptr;
+    decltype(&smbc_free_context) freeContext = nullptr;
+    decltype(&smbc_setDebug) setDebug = nullptr;
+    decltype(&smbc_setUser) setUser = nullptr;
+    decltype(&smbc_setFunctionAuthDataWithContext) setAuth = nullptr;
+    decltype(&smbc_setOptionUseKerberos) useKerberos = nullptr;
+    decltype(&smbc_setOptionFallbackAfterKerberos) fallbackAfterKerberos = nullptr;
+    decltype(&smbc_setOptionUseCCache) useCCache = nullptr;
+    decltype(&smbc_setTimeout) setTimeout = nullptr;
+    decltype(&smbc_getFunctionOpen) open = nullptr;
+    decltype(&smbc_getFunctionFstat) fstat = nullptr;
+    decltype(&smbc_getFunctionRead) read = nullptr;
+    decltype(&smbc_getFunctionClose) close = nullptr;
+};
+
+struct Loader {
+    std::mutex lock;
+    QString name = QStringLiteral("smbclient");
+    int version = 0;  // libsmbclient.so.0: the run-time library, not the -dev package's symlink
+    bool tried = false;
+    const SmbApi* api = nullptr;
+    std::vector<QLibrary*> libraries;  // every library loaded, kept loaded for good
+};
+
+// Never destroyed, nor are the tables and libraries it loads: a fetch abandoned at its deadline
+// may still be calling into the library at exit.
+Loader& loader() {
+    static auto* const l = new Loader;
+    return *l;
+}
+
+template <typename F>
+bool resolve(QLibrary& lib, const char* symbol, F& fn) {
+    fn = reinterpret_cast<F>(lib.resolve(symbol));
+    return fn != nullptr;
+}
+
+// The library's entry points, or nullptr when it cannot be loaded.
+const SmbApi* smbApi() {
+    Loader& l = loader();
+    std::lock_guard<std::mutex> hold(l.lock);
+    if (l.tried) return l.api;
+    l.tried = true;
+    auto* lib = l.version >= 0 ? new QLibrary(l.name, l.version) : new QLibrary(l.name);
+    if (!lib->load()) {
+        delete lib;
+        return nullptr;
+    }
+    l.libraries.push_back(lib);
+    auto* api = new SmbApi;
+    SmbApi& a = *api;
+    const bool ok = resolve(*lib, "smbc_new_context", a.newContext) &&
+           resolve(*lib, "smbc_init_context", a.initContext) &&
+           resolve(*lib, "smbc_free_context", a.freeContext) &&
+           resolve(*lib, "smbc_setDebug", a.setDebug) &&
+           resolve(*lib, "smbc_setUser", a.setUser) &&
+           resolve(*lib, "smbc_setFunctionAuthDataWithContext", a.setAuth) &&
+           resolve(*lib, "smbc_setOptionUseKerberos", a.useKerberos) &&
+           resolve(*lib, "smbc_setOptionFallbackAfterKerberos", a.fallbackAfterKerberos) &&
+           resolve(*lib, "smbc_setOptionUseCCache", a.useCCache) &&
+           resolve(*lib, "smbc_setTimeout", a.setTimeout) &&
+           resolve(*lib, "smbc_getFunctionOpen", a.open) &&
+           resolve(*lib, "smbc_getFunctionFstat", a.fstat) &&
+           resolve(*lib, "smbc_getFunctionRead", a.read) &&
+           resolve(*lib, "smbc_getFunctionClose", a.close);
+    if (!ok) {
+        delete api;
+        return nullptr;  // not the library we know; left loaded, in case its code is running
+    }
+    l.api = api;
+    return api;
+}
 
 constexpr int kSmbTimeoutMs = 4000;
 constexpr auto kDeadline = std::chrono::milliseconds(6000);
@@ -91,32 +178,33 @@ QString describe(int err) {
     }
 }
 
-bool readShare(const std::string& url, qint64 maxBytes, QByteArray* bytes, QString* error) {
+bool readShare(const SmbApi& smb, const std::string& url, qint64 maxBytes, QByteArray* bytes,
+               QString* error) {
     auto fail = [error](const QString& why) {
         if (error) *error = why;
         return false;
     };
-    SMBCCTX* ctx = smbc_new_context();
+    SMBCCTX* ctx = smb.newContext();
     if (!ctx) return fail(describe(errno));
-    smbc_setDebug(ctx, 0);
-    smbc_setUser(ctx, "guest");
-    smbc_setFunctionAuthDataWithContext(ctx, asGuest);
-    smbc_setOptionUseKerberos(ctx, false);
-    smbc_setOptionFallbackAfterKerberos(ctx, false);
-    smbc_setOptionUseCCache(ctx, false);
-    smbc_setTimeout(ctx, kSmbTimeoutMs);
-    if (!smbc_init_context(ctx)) {
+    smb.setDebug(ctx, 0);
+    smb.setUser(ctx, "guest");
+    smb.setAuth(ctx, asGuest);
+    smb.useKerberos(ctx, false);
+    smb.fallbackAfterKerberos(ctx, false);
+    smb.useCCache(ctx, false);
+    smb.setTimeout(ctx, kSmbTimeoutMs);
+    if (!smb.initContext(ctx)) {
         const int err = errno;
-        smbc_free_context(ctx, 0);
+        smb.freeContext(ctx, 0);
         return fail(describe(err));
     }
     bool ok = false;
-    SMBCFILE* file = smbc_getFunctionOpen(ctx)(ctx, url.c_str(), O_RDONLY, 0);
+    SMBCFILE* file = smb.open(ctx)(ctx, url.c_str(), O_RDONLY, 0);
     if (!file) {
         fail(describe(errno));
     } else {
         struct stat st {};
-        if (smbc_getFunctionFstat(ctx)(ctx, file, &st) < 0) {
+        if (smb.fstat(ctx)(ctx, file, &st) < 0) {
             fail(describe(errno));
         } else if (!S_ISREG(st.st_mode)) {
             fail(describe(EISDIR));
@@ -127,8 +215,7 @@ bool readShare(const std::string& url, qint64 maxBytes, QByteArray* bytes, QStri
             bytes->clear();
             QByteArray chunk(64 * 1024, Qt::Uninitialized);
             for (;;) {
-                const ssize_t n =
-                    smbc_getFunctionRead(ctx)(ctx, file, chunk.data(), size_t(chunk.size()));
+                const ssize_t n = smb.read(ctx)(ctx, file, chunk.data(), size_t(chunk.size()));
                 if (n < 0) {
                     ok = fail(describe(errno));
                     break;
@@ -141,30 +228,50 @@ bool readShare(const std::string& url, qint64 maxBytes, QByteArray* bytes, QStri
                 }
             }
         }
-        smbc_getFunctionClose(ctx)(ctx, file);
+        smb.close(ctx)(ctx, file);
     }
-    smbc_free_context(ctx, 1);
+    smb.freeContext(ctx, 1);
     return ok;
 }
 
 }  // namespace
 
-bool networkPathsSupported() { return true; }
+bool networkPathsSupported() { return smbApi() != nullptr; }
+
+QString shareSupportMissingReason() {
+    return QStringLiteral("这台电脑没有安装访问局域网共享文件夹所需的 SMB 支持（libsmbclient）。") +
+           QChar(u'\r') + QChar(u'\r') +
+           QStringLiteral("请安装 libsmbclient 软件包（例如：sudo apt install libsmbclient），然后再试。");
+}
+
+void setSmbClientLibrary(const QString& name, int version) {
+    Loader& l = loader();
+    std::lock_guard<std::mutex> hold(l.lock);
+    l.name = name;
+    l.version = version;
+    l.tried = false;
+    l.api = nullptr;
+}
 
 bool fetchFromShare(const QString& url, qint64 maxBytes, QByteArray* bytes, QString* error) {
+    const SmbApi* smb = smbApi();
+    if (!smb) {
+        if (error) *error = shareSupportMissingReason();
+        return false;
+    }
     // libsmbclient as packaged here has no thread support of its own: one fetch at a time. A
     // fetch that was abandoned while stuck makes the next one wait for it, within the deadline.
     // Never destroyed, so that a worker still running at exit finds it intact.
     static auto* const oneAtATime = new std::mutex;
 
     auto fetch = std::make_shared<Fetch>();
-    std::thread worker([fetch, target = url.toStdString(), maxBytes] {
+    std::thread worker([fetch, smb, target = url.toStdString(), maxBytes] {
         QByteArray got;
         QString why;
         bool ok;
         {
             std::lock_guard<std::mutex> turn(*oneAtATime);
-            ok = readShare(target, maxBytes, &got, &why);
+            ok = readShare(*smb, target, maxBytes, &got, &why);
         }
         std::lock_guard<std::mutex> hold(fetch->lock);
         fetch->ok = ok;

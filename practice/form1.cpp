@@ -14,10 +14,13 @@
 #include "course/store.h"
 #include "hints/dictionary.h"
 #include "practice/drillmode.h"
+#include "practice/prefetch.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
 
 namespace ml {
+
+using namespace Qt::StringLiterals;
 
 const QColor Form1::kWhite(0xFF, 0xFF, 0xFF);
 const QColor Form1::kRed(0xFF, 0x00, 0x00);
@@ -36,6 +39,35 @@ void Picture::mousePressEvent(QMouseEvent* e) {
 void Picture::mouseMoveEvent(QMouseEvent* e) {
     emit mouseMoved();
     e->accept();
+}
+
+void Picture::decode() {
+    if (!loader_) return;
+    const QPixmap pm = loader_();
+    loader_ = nullptr;
+    if (!pm.isNull()) setPixmap(pm);
+}
+
+QPixmap Picture::picture() {
+    decode();
+    return pixmap();
+}
+
+void Picture::covers(std::initializer_list<Picture*> behind) {
+    covered_.assign(behind);
+    for (Picture* p : covered_) p->underCover_ = true;
+}
+
+void Picture::setVisible(bool visible) {
+    if (visible) {
+        if (!underCover_) decode();
+    } else {
+        for (Picture* p : covered_) {
+            p->underCover_ = false;
+            p->decode();
+        }
+    }
+    QLabel::setVisible(visible);
 }
 
 namespace {
@@ -94,8 +126,17 @@ void Form1::Form_KeyDown(qint16& KeyCode, qint16 Shift) {
 }
 
 void Form1::createElements() {
-    const Art art = Art::load(folder_.data);
-    background_ = art.background;
+    // What shows at start is decoded now; the rest when it first comes into sight.
+    const QString data = folder_.data;
+    auto pic = [&data](const QString& file) { return Art::picture(data, file); };
+    auto later = [&data](const QString& file) {
+        return [data, file] { return Art::picture(data, file); };
+    };
+    // The background is the one large picture on show: it is decoded on a worker thread while
+    // the elements are built, and taken over at the first paint.
+    backgroundLoad_ = std::async(std::launch::async, [data, dpr = qGuiApp->devicePixelRatio()] {
+        return Art::image(data, QStringLiteral("background.png"), dpr);
+    });
 
     // Practice panel: cells first, so the line label lies in front of them.
     const QFont cellFont = songFont(26.25);
@@ -131,18 +172,24 @@ void Form1::createElements() {
                            text::kNoFileCaption);
 
     // Toolbar: the normal picture lies behind its highlighted twin.
-    Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), art.openLocal);
-    Image3 = makePicture(this, QStringLiteral("Image3"), QRect(736, 29, 86, 23), art.openLocalHi);
-    Image2 = makePicture(this, QStringLiteral("Image2"), QRect(840, 29, 86, 23), art.openRemote);
-    Image4 = makePicture(this, QStringLiteral("Image4"), QRect(840, 29, 86, 23), art.openRemoteHi);
-    imgcmd1 = makePicture(this, QStringLiteral("imgcmd1"), QRect(756, 347, 44, 40), art.cmd[0]);
-    imgcmd11 = makePicture(this, QStringLiteral("imgcmd11"), QRect(756, 347, 44, 40), art.cmdHi[0]);
-    imgcmd2 = makePicture(this, QStringLiteral("imgcmd2"), QRect(812, 347, 44, 40), art.cmd[1]);
-    imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), art.cmdHi[1]);
-    imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), art.cmd[2]);
-    imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), art.cmdHi[2]);
-    Image5 = makePicture(this, QStringLiteral("Image5"), QRect(632, 29, 86, 23), art.course);
-    Image6 = makePicture(this, QStringLiteral("Image6"), QRect(632, 29, 86, 23), art.courseHi);
+    Image1 = makePicture(this, QStringLiteral("Image1"), QRect(736, 29, 86, 23), pic(u"open.png"_s));
+    Image3 = makePicture(this, QStringLiteral("Image3"), QRect(736, 29, 86, 23), {});
+    Image2 = makePicture(this, QStringLiteral("Image2"), QRect(840, 29, 86, 23), pic(u"remote.png"_s));
+    Image4 = makePicture(this, QStringLiteral("Image4"), QRect(840, 29, 86, 23), {});
+    imgcmd1 = makePicture(this, QStringLiteral("imgcmd1"), QRect(756, 347, 44, 40), pic(u"cmd1.png"_s));
+    imgcmd11 = makePicture(this, QStringLiteral("imgcmd11"), QRect(756, 347, 44, 40), {});
+    imgcmd2 = makePicture(this, QStringLiteral("imgcmd2"), QRect(812, 347, 44, 40), pic(u"cmd2.png"_s));
+    imgcmd22 = makePicture(this, QStringLiteral("imgcmd22"), QRect(812, 347, 44, 40), {});
+    imgcmd3 = makePicture(this, QStringLiteral("imgcmd3"), QRect(869, 347, 44, 40), pic(u"cmd3.png"_s));
+    imgcmd33 = makePicture(this, QStringLiteral("imgcmd33"), QRect(869, 347, 44, 40), {});
+    Image3->setPixmapLoader(later(u"open_hi.png"_s));
+    Image4->setPixmapLoader(later(u"remote_hi.png"_s));
+    imgcmd11->setPixmapLoader(later(u"cmd1_hi.png"_s));
+    imgcmd22->setPixmapLoader(later(u"cmd2_hi.png"_s));
+    imgcmd33->setPixmapLoader(later(u"cmd3_hi.png"_s));
+    Image5 = makePicture(this, QStringLiteral("Image5"), QRect(632, 29, 86, 23), pic(u"course.png"_s));
+    Image6 = makePicture(this, QStringLiteral("Image6"), QRect(632, 29, 86, 23), {});
+    Image6->setPixmapLoader(later(u"course_hi.png"_s));
     Image5->setMouseTracking(true);
     connect(Image5, &Picture::mouseMoved, this, [this] { Image5_MouseMove(); });
     connect(Image6, &Picture::clicked, this, [this] { Image6_Click(); });
@@ -166,10 +213,11 @@ void Form1::createElements() {
     // Hint area, created back to front: img_ci1, img_ci, img_ci2, imgbai, lbshowno, the code
     // labels, img_zi, then the two covers.
     img_ci1 = makePicture(this, QStringLiteral("img_ci1"), QRect(224, 93, 219, 54), {}, true);
-    whiteCi_ = art.whiteCi;
-    img_ci = makePicture(this, QStringLiteral("img_ci"), QRect(334, 93, 217, 52), art.whiteCi, true);
+    img_ci = makePicture(this, QStringLiteral("img_ci"), QRect(334, 93, 217, 52), {}, true);
+    img_ci->setPixmapLoader(later(u"white_ci.png"_s));
     img_ci2 = makePicture(this, QStringLiteral("img_ci2"), QRect(360, 93, 219, 54), {}, true);
-    imgbai = makePicture(this, QStringLiteral("imgbai"), QRect(472, 93, 173, 56), art.whiteBai, true);
+    imgbai = makePicture(this, QStringLiteral("imgbai"), QRect(472, 93, 173, 56), {}, true);
+    imgbai->setPixmapLoader(later(u"white_bai.png"_s));
     lbshowno = makeLabel(this, "lbshowno", QRect(232, 93, 57, 56), songFont(42));
     lbshowno->setAlignment(Qt::AlignCenter);
     const int ciziX[4] = {243, 299, 355, 411};
@@ -195,15 +243,21 @@ void Form1::createElements() {
     for (int i = 0; i < 4; ++i) lbbmci[i] = makeCode(QStringLiteral("lbbmci%1").arg(i + 1), ciX[i]);
     for (int i = 0; i < 4; ++i) lbbmzi[i] = makeCode(QStringLiteral("lbbmzi%1").arg(i + 1), ziX[i]);
     img_zi = makePicture(this, QStringLiteral("img_zi"), QRect(616, 93, 219, 54), {}, true);
-    imghidehelp = makePicture(this, QStringLiteral("imghidehelp"), QRect(80, 87, 855, 73), art.hideHelp);
-    imghelphide = makePicture(this, QStringLiteral("imghelphide"), QRect(80, 87, 855, 73), art.helpHide);
+    imghidehelp = makePicture(this, QStringLiteral("imghidehelp"), QRect(80, 87, 855, 73), {});
+    imghidehelp->setPixmapLoader(later(u"hidehelp.png"_s));
+    imghelphide = makePicture(this, QStringLiteral("imghelphide"), QRect(80, 87, 855, 73),
+                              pic(u"helphide.png"_s));
+    // The legend covers the whole hint area, the white cover all but the legend.
+    imghelphide->covers({imghidehelp, img_ci, imgbai});
+    imghidehelp->covers({img_ci, imgbai});
     connect(imghelphide, &Picture::clicked, this, [this] { imghelphide_Click(); });
 
     // Key pictures over the cells of the root chart.
     for (int i = 0; i < 25; ++i) {
         const char key = char('a' + i);
         keys[i] = makePicture(this, QString(QLatin1Char(key)),
-                              QRect(art::keyPicturePos(key), QSize(29, 29)), art.keys[i]);
+                              QRect(art::keyPicturePos(key), QSize(29, 29)), {});
+        keys[i]->setPixmapLoader(later(QStringLiteral("key_%1.png").arg(QLatin1Char(key))));
         keys[i]->hide();
     }
 
@@ -211,8 +265,8 @@ void Form1::createElements() {
     const char* chartNames[5] = {"imgg", "imgh", "imgt", "imgy", "imgn"};
     Picture** charts[5] = {&imgg, &imgh, &imgt, &imgy, &imgn};
     for (int i = 0; i < 5; ++i) {
-        *charts[i] = makePicture(this, QLatin1String(chartNames[i]), QRect(-2000, 300, 800, 293),
-                                 art.charts[i]);
+        *charts[i] = makePicture(this, QLatin1String(chartNames[i]), QRect(-2000, 300, 800, 293), {});
+        (*charts[i])->setPixmapLoader(later(QStringLiteral("chart%1.png").arg(i + 1)));
         (*charts[i])->hide();
     }
     connect(imgg, &Picture::clicked, this, [this] { imgg_Click(); });
@@ -279,6 +333,7 @@ void Form1::hideKeys() {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
+    if (backgroundLoad_.valid()) background_ = QPixmap::fromImage(backgroundLoad_.get());
     QPainter p(this);
     if (!background_.isNull())
         p.drawPixmap(0, 0, background_);

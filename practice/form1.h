@@ -13,7 +13,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <future>
 #include <memory>
+#include <vector>
 
 #include "platform/itemreader.h"
 #include "platform/platform.h"
@@ -25,6 +28,7 @@ namespace ml {
 
 class CodeDictionary;
 class Form1;
+class PicturePrefetch;
 struct DrillMode;
 namespace course {
 class Coach;
@@ -53,6 +57,16 @@ class Picture : public QLabel {
     Q_OBJECT
 public:
     explicit Picture(QWidget* parent) : QLabel(parent) {}
+    // Leaves the picture to be decoded when the element is first shown, or when it stops being
+    // covered (see covers()): most of the window's art (highlights, lit keys, charts, the hint
+    // area) is out of sight at start, and many sessions never show some of it.
+    void setPixmapLoader(std::function<QPixmap()> load) { loader_ = std::move(load); }
+    // The pixmap, decoded now if it was left for later.
+    QPixmap picture();
+    // Pictures that lie behind this one and come into sight when it hides: they are decoded then,
+    // not when the window first shows.
+    void covers(std::initializer_list<Picture*> behind);
+    void setVisible(bool visible) override;
 signals:
     void clicked();
     void mouseMoved();
@@ -60,6 +74,12 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    void decode();
+    std::function<QPixmap()> loader_;
+    std::vector<Picture*> covered_;
+    bool underCover_ = false;
 };
 
 class Form1 : public QWidget {
@@ -215,6 +235,12 @@ public:
     // Hint display steps.
     void lightKeys(const QString& code);
     bool loadDecomposition(Picture* target);
+    // The decomposition picture of `ch` from the session's cache, decoded from disk when it is
+    // not there; false when there is none.
+    bool cachedDecomposition(const QString& ch, QPixmap* pm);
+    // Queues the pictures the coming keystrokes of this line will ask for, to be decoded in
+    // idle time.
+    void prefetchPictures();
     void pictureFallback();
     static const QColor kWhite;
     static const QColor kRed;
@@ -248,17 +274,19 @@ private:
     ProgramFolder folder_;
     std::unique_ptr<Form1Commands> commands_;
     QPixmap background_;
+    std::future<QImage> backgroundLoad_;
     std::unique_ptr<ItemReader> reader_;
     std::unique_ptr<Cp936LineWriter> convOut_;
     RecordFile progress_;
     std::unique_ptr<CodeDictionary> dict_;
-    QPixmap whiteCi_;
     // Counts openings, so that a round can tell that a nested conversion replaced the file.
     quint64 openings_ = 0;
     QString dictStartupError_;
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
+    std::unique_ptr<PicturePrefetch> prefetch_;
+    QString prefetchedLine_;
     std::unique_ptr<course::DrillStore> drillStore_;
     std::unique_ptr<course::Coach> coach_;
     std::unique_ptr<DrillMode> drill_;

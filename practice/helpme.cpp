@@ -5,6 +5,7 @@
 
 #include "hints/dictionary.h"
 #include "practice/form1.h"
+#include "practice/prefetch.h"
 #include "practice/texts.h"
 
 namespace ml {
@@ -17,38 +18,86 @@ QString charAt(const QString& text, int pos) {
 
 QString letter(const QString& code, int k) { return k < code.size() ? code.mid(k, 1) : QString(); }
 
-}  // namespace
-
-void Form1::lightKeys(const QString& code) {
-    hideKeys();
-    for (QChar c : code) {
-        const char16_t u = c.unicode();
-        if (u >= u'A' && u <= u'Y') keys[u - u'A']->show();
+// The start of the next practice item in what the reader has decoded ahead, roughly as the
+// reader will read it; only a guess at which pictures come next, so it may stop short.
+QString nextItemStart(QStringView ahead, qsizetype n) {
+    qsizetype i = 0;
+    while (i < ahead.size() && (ahead[i] == u' ' || ahead[i] == u'\t')) ++i;
+    if (i < ahead.size() && ahead[i] == u'"') ++i;
+    QString out;
+    for (; i < ahead.size() && out.size() < n; ++i) {
+        const QChar c = ahead[i];
+        if (c == u',' || c == u'\r' || c == u'\n' || c == u'"') break;
+        out += c;
     }
+    return out;
 }
 
-bool Form1::loadDecomposition(Picture* target) {
+}  // namespace
+
+bool Form1::cachedDecomposition(const QString& ch, QPixmap* pm) {
     // Decoding dominates the cost of a hint, and a line repeats its characters, so decoded
     // pictures are kept for the session (a picture changed on disk is seen after a restart).
     // Only successful loads are kept: a picture added while the tutor runs is found at once.
     const bool hiDpi = devicePixelRatioF() > 1.0;
-    const QString base = dataPath(QStringLiteral("拆字图/") + Piczi);
+    const QString base = dataPath(QStringLiteral("拆字图/") + ch);
     const QString key = base + (hiDpi ? QStringLiteral("@2x") : QString());
-    QPixmap pm;
-    if (!QPixmapCache::find(key, &pm)) {
-        if (hiDpi && pm.load(base + QStringLiteral("@2x.gif"))) {
-            pm.setDevicePixelRatio(2.0);
-        } else if (!pm.load(base + QStringLiteral(".gif"))) {
-            return false;
-        }
-        QPixmapCache::insert(key, pm);
+    if (QPixmapCache::find(key, pm)) return true;
+    if (hiDpi && pm->load(base + QStringLiteral("@2x.gif"))) {
+        pm->setDevicePixelRatio(2.0);
+    } else if (!pm->load(base + QStringLiteral(".gif"))) {
+        return false;
     }
-    target->setPixmap(pm);
+    QPixmapCache::insert(key, *pm);
+    return true;
+}
+
+void Form1::prefetchPictures() {
+    if (Temp == prefetchedLine_) return;
+    prefetchedLine_ = Temp;
+    if (!prefetch_) {
+        prefetch_ = std::make_unique<PicturePrefetch>(
+            [this](const QString& ch) {
+                QPixmap pm;
+                const bool hiDpi = devicePixelRatioF() > 1.0;
+                const QString key = dataPath(QStringLiteral("拆字图/") + ch) +
+                                    (hiDpi ? QStringLiteral("@2x") : QString());
+                if (QPixmapCache::find(key, &pm)) return false;
+                return cachedDecomposition(ch, &pm);
+            },
+            this);
+    }
+    // This line from the target on, and the start of the next one, whose first hint comes
+    // inside the keystroke that ends this line.
+    const QString rest = Temp.mid(qMax(0, int(Jishu)));
+    const QString next = reader_ ? nextItemStart(reader_->lookahead(), 2) : QString();
+    prefetch_->want(rest + next);
+}
+
+void Form1::lightKeys(const QString& code) {
+    // All keys off, then the code's keys on; each key is set once, to where it ends, since a
+    // change of visibility is most of what a hinted keystroke costs.
+    std::array<bool, 25> lit{};
+    for (QChar c : code) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Y') lit[u - u'A'] = true;
+    }
+    for (int i = 0; i < 25; ++i)
+        if (keys[i]->isHidden() == lit[i]) keys[i]->setVisible(lit[i]);
+}
+
+bool Form1::loadDecomposition(Picture* target) {
+    QPixmap pm;
+    if (!cachedDecomposition(Piczi, &pm)) return false;
+    // The same picture again (a repeated character, the word's first one in img_zi) would only
+    // be laid out and painted again.
+    if (target->pixmap().cacheKey() != pm.cacheKey()) target->setPixmap(pm);
     return true;
 }
 
 void Form1::pictureFallback() {
-    for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(img_ci->pixmap());
+    const QPixmap white = img_ci->picture();
+    for (Picture* p : {img_zi, img_ci1, img_ci2}) p->setPixmap(white);
     lbshowno->setText(Piczi);
     QFont f = lbshowno->font();
     f.setFamily(QStringLiteral("楷体_GB2312"));
@@ -59,6 +108,7 @@ void Form1::pictureFallback() {
 void Form1::Helpme() {
     if (Showhelp != QStringLiteral("T")) return;
     if (inDrill()) return drillHelp();
+    prefetchPictures();
     lbshowno->hide();
     lookupFailed_ = false;
 

@@ -85,7 +85,14 @@ void Form1::Image4_Click() {
     QString why;
     remote_ = true;
     reader_ = openRemoteText(Fname, &why);
-    if (!reader_) return fail(text::openFailed(Fname));
+    if (!reader_) {
+#ifndef Q_OS_WIN
+        // Checking here loads nothing new: the open has just tried the library.
+        if (isNetworkPath(Fname) && !networkPathsSupported())
+            return fail(text::shareSupportMissing(Fname, shareSupportMissingReason()));
+#endif
+        return fail(text::openFailed(Fname));
+    }
     progress_.close();
     lbfilename->setText(Fname);
     CD1_FileName.clear();

@@ -48,6 +48,11 @@ QString openFailed(const QString& path) {
            QStringLiteral("请确保你这台机器能无需密码正常访问局域网中的这个文件。");
 }
 
+QString shareSupportMissing(const QString& path, const QString& reason) {
+    return CR + QStringLiteral("打开文件失败！") + CR + CR + QStringLiteral("无法打开 ") + path +
+           QStringLiteral("。") + CR + CR + reason;
+}
+
 QString cannotOpenPractice(const QString& path, const QString& why) {
     return CR + QStringLiteral("无法打开练习文件 ") + path + CR + CR + why;
 }

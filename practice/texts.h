@@ -24,6 +24,8 @@ QString conversionDone(const QString& target);
 
 // A practice file (local or shared) that cannot be opened in the classroom's words.
 QString openFailed(const QString& path);
+// A network path on a machine that cannot reach shares: `reason` tells the teacher what to install.
+QString shareSupportMissing(const QString& path, const QString& reason);
 QString cannotOpenPractice(const QString& path, const QString& why);
 QString cannotGoOnReading(const QString& path, const QString& why);
 QString progressNotWritable(const QString& path, const QString& why);

@@ -56,4 +56,28 @@ TEST_F(Charts, SelectionAndVisibility) {
     }
 }
 
+// The pictures out of sight at start (charts, lit keys, highlighted buttons, the covered hint
+// area) are decoded when they first come into sight, and then they are the right pictures.
+TEST_F(Charts, HiddenArtIsDecodedWhenFirstShown) {
+    ml::Form1& f = build();
+    const std::pair<ml::Picture*, QSize> later[] = {
+        {f.imgg, {800, 293}}, {f.imgn, {800, 293}},     {f.keys[0], {29, 29}},
+        {f.Image3, {86, 23}}, {f.imghidehelp, {855, 73}}, {f.img_ci, {217, 52}}};
+    for (const auto& [pic, size] : later) EXPECT_TRUE(pic->pixmap().isNull()) << pic->objectName().toStdString();
+
+    f.chartShowOne(f.imgg);
+    f.imgn->show();
+    f.keys[0]->show();
+    f.Image1_MouseMove();
+    f.imghelphide->hide();  // as opening a file does
+    for (const auto& [pic, size] : later) {
+        SCOPED_TRACE(pic->objectName().toStdString());
+        ASSERT_FALSE(pic->pixmap().isNull());
+        EXPECT_EQ(pic->pixmap().deviceIndependentSize().toSize(), size);
+    }
+    // Still out of sight: not decoded.
+    EXPECT_TRUE(f.imgh->pixmap().isNull());
+    EXPECT_TRUE(f.keys[1]->pixmap().isNull());
+}
+
 }  // namespace

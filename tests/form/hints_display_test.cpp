@@ -2,9 +2,11 @@
 // the word that starts there, against a small dictionary and a few pictures.
 #include <QBuffer>
 #include <QImage>
+#include <QPixmapCache>
 
 #include "formfixture.h"
 #include "testpictures.h"
+#include "commands/vkeys.h"
 #include "hints/dictionary.h"
 
 namespace {
@@ -261,6 +263,44 @@ TEST_F(HintDisplay, RealDictionary) {
     EXPECT_EQ(captions(f.lbbmci), u"|||"_s);
     EXPECT_EQ(litKeys(), u"a"_s);
     EXPECT_TRUE(p.messages.isEmpty());
+}
+
+// Once a round is on show, idle time decodes the pictures its keystrokes will ask for, and those
+// of the start of the next line (whose first hint comes inside the keystroke that ends this one):
+// with the files gone afterwards, typing the whole line and the next character never falls back
+// to text, while a picture that was not decoded ahead does.
+TEST_F(HintDisplay, IdleTimeDecodesThePicturesTheNextKeystrokesNeed) {
+    const QColor kDa(0xA0, 0x60, 0x10);
+    ASSERT_TRUE(writeFile(path(u"拆字图/大.gif"_s), png(kDa)));
+    const QString line1 = (u"中国工工中国工"_s).repeated(4);
+    ASSERT_EQ(line1.size(), 28);
+    const QString file = makePractice(u"prefetch.txt"_s, {line1, u"大中"_s});
+    QPixmapCache::clear();
+    build();
+    open(file);
+    for (int key : {ml::vk::F2, ml::vk::F4}) {
+        qint16 k = static_cast<qint16>(key);
+        form->txtInput_KeyDown(k, 0);
+    }
+    ASSERT_EQ(form->Showhelp, u"T"_s);
+    for (int turn = 0; turn < 200; ++turn) QCoreApplication::processEvents();
+    for (const QString& c : {u"中"_s, u"国"_s, u"工"_s, u"大"_s})
+        ASSERT_TRUE(QFile::remove(path(u"拆字图/"_s + c + u".gif"_s)));
+
+    for (int k = 0; k < 28; ++k) {
+        SCOPED_TRACE(k);
+        type(line1.mid(k, 1));
+        ASSERT_TRUE(form->lbshowno->isHidden()) << "fell back to " << form->lbshowno->text().toStdString();
+    }
+    EXPECT_EQ(line(), u"大中"_s);
+    EXPECT_EQ(picture(form->img_ci1), kDa);
+    EXPECT_TRUE(p.messages.isEmpty());
+
+    // Typed on before idle time came, with nothing decoded ahead: the file is read, and it is gone.
+    QPixmapCache::clear();
+    type(u"大"_s);
+    EXPECT_FALSE(form->lbshowno->isHidden());
+    EXPECT_EQ(form->lbshowno->text(), u"中"_s);
 }
 
 }  // namespace

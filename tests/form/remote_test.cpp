@@ -3,6 +3,7 @@
 
 #include "commands/vkeys.h"
 #include "formfixture.h"
+#include "platform/smbfetch.h"
 
 namespace {
 
@@ -199,6 +200,34 @@ TEST_F(Remote, UnusableConfiguredFileFailsOpening) {
         p.messages.clear();
     }
 }
+
+#ifndef Q_OS_WIN
+// A classroom machine without libsmbclient: the share says what is missing, and everything else
+// (the help text, local practice) still works.
+TEST_F(Remote, ShareWithoutSmbSupportSaysWhatToInstall) {
+    ml::setSmbClientLibrary(u"ml-no-such-smbclient"_s, -1);
+    struct Restore {
+        ~Restore() { ml::setSmbClientLibrary(u"smbclient"_s, 0); }
+    } restore;
+    EXPECT_FALSE(ml::networkPathsSupported());
+
+    build();
+    const QString share = u"\\\\192.168.0.88\\远程练习内容\\第17课.txt"_s;
+    setPath(share);
+    form->Image4_Click();
+    ASSERT_EQ(p.messages.size(), 1);
+    EXPECT_EQ(lastMessage(), CR + u"打开文件失败！"_s + CR + CR + u"无法打开 "_s + share + u"。"_s +
+                                 CR + CR + ml::shareSupportMissingReason());
+    EXPECT_TRUE(lastMessage().contains(u"libsmbclient"_s));
+    expectNoFileState();
+
+    p.messages.clear();
+    setPath({});
+    form->Image4_Click();
+    EXPECT_TRUE(p.messages.isEmpty());
+    EXPECT_EQ(line(), kHelp[0]);
+}
+#endif
 
 TEST_F(Remote, RepeatedLineGivesWayToTheRemoteFirstLine) {
     const QString local = makePractice(u"local.txt"_s, {u"本地一"_s, u"本地二"_s});

@@ -10,11 +10,17 @@ Component trees come from cjk-decomp and Make Me a Hanzi; where they split a com
 differently from Wubi, the curated overrides in overrides.tsv (beside this script) say how Wubi
 reads it. Standard library only, so it runs anywhere Python 3 does.
 
-    derive.py [--report FILE] [--check CHARS]
+    derive.py [--report FILE] [--check CHARS] [--repin]
+
+Its inputs from outside the project are pinned in inputs.tsv beside this script (SHA-256 of each
+file, and the Debian package of the Rime tables with the version it was pinned at): a table that
+changed would quietly change the splits, so the script refuses to run on one that differs until
+it is re-pinned deliberately with --repin.
 """
 
 import argparse
 import collections
+import hashlib
 import itertools
 import json
 import os
@@ -28,6 +34,9 @@ SHARED = os.path.normpath(os.path.join(SOURCE, '..', 'shared', 'data'))
 
 WUBI_DICT = '/usr/share/rime-data/wubi86.dict.yaml'
 STROKE_DICT = '/usr/share/rime-data/stroke.dict.yaml'
+CJK_DECOMP = os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt')
+MMAH_DICT = os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt')
+PINS = os.path.join(HERE, 'inputs.tsv')
 ROOT_TABLE = os.path.join(SOURCE, 'assets', 'roots', 'wubi86_roots.json')
 DECOMP_DIR = os.path.join(SOURCE, 'assets', 'decomp')
 
@@ -36,6 +45,83 @@ STROKE_KEY = {'h': 'g', 's': 'h', 'p': 't', 'n': 'y', 'z': 'n'}
 # Identification letter: last stroke class x shape (1 left-right, 2 top-bottom, 3 other).
 ID_KEYS = {'h': 'gfd', 's': 'hjk', 'p': 'tre', 'n': 'yui', 'z': 'nbv'}
 SINGLE_STROKES = {'一': 'h', '丨': 's', '丿': 'p', '丶': 'n', '乙': 'z'}
+
+
+# --------------------------------------------------------------------------------------------
+# Pinned inputs
+
+# name -> (path, Debian package that ships it or '')
+INPUTS = collections.OrderedDict([
+    ('wubi86.dict.yaml', (WUBI_DICT, 'rime-data-wubi')),
+    ('stroke.dict.yaml', (STROKE_DICT, 'rime-data-stroke')),
+    ('cjk-decomp.txt', (CJK_DECOMP, '')),
+    ('makemeahanzi/dictionary.txt', (MMAH_DICT, '')),
+])
+
+
+def sha256(path):
+    h = hashlib.sha256()
+    with open(path, 'rb') as f:
+        for block in iter(lambda: f.read(1 << 20), b''):
+            h.update(block)
+    return h.hexdigest()
+
+
+def package_version(package):
+    """The installed Debian version of a package, or '' where dpkg cannot tell."""
+    try:
+        import subprocess
+        out = subprocess.run(['dpkg-query', '-W', '-f=${Version}', package],
+                             capture_output=True, text=True, check=False)
+        return out.stdout.strip() if out.returncode == 0 else ''
+    except OSError:
+        return ''
+
+
+def read_pins(path=PINS):
+    """name -> (package, version, sha256) from the pin file."""
+    pins = {}
+    if os.path.exists(path):
+        with open(path, encoding='utf-8') as f:
+            for line in f:
+                line = line.rstrip('\n')
+                if line and not line.startswith('#'):
+                    name, package, version, digest = (line.split('\t') + [''] * 4)[:4]
+                    pins[name] = (package, version, digest)
+    return pins
+
+
+def check_inputs(repin=False, path=PINS):
+    """Refuses (returns a message) when an input is missing or differs from its pin; with
+    repin, records the inputs as they are now instead."""
+    pins = read_pins(path)
+    now = collections.OrderedDict()
+    problems = []
+    for name, (file, package) in INPUTS.items():
+        if not os.path.exists(file):
+            problems.append('%s: missing (%s)' % (name, file))
+            continue
+        now[name] = (package, package_version(package) if package else '', sha256(file))
+        if not repin:
+            pinned = pins.get(name)
+            if pinned is None:
+                problems.append('%s: not pinned' % name)
+            elif pinned[2] != now[name][2]:
+                was = ' %s %s' % (pinned[0], pinned[1]) if pinned[0] else ''
+                is_ = ' %s %s' % (package, now[name][1]) if package else ''
+                problems.append('%s (%s): SHA-256 %s, pinned %s (pinned from%s, installed%s)'
+                                % (name, file, now[name][2], pinned[2], was or ' a copy', is_ or ' a copy'))
+    if problems:
+        return ('derive.py: the inputs differ from those pinned in %s:\n  %s\n'
+                'Check what changed, then run with --repin to pin the inputs as they are now.'
+                % (os.path.relpath(path, SOURCE), '\n  '.join(problems)))
+    if repin:
+        with open(path, 'w', encoding='utf-8') as f:
+            f.write('# Inputs of derive.py, pinned: a run refuses inputs that differ (derive.py --repin\n'
+                    '# re-pins them deliberately).\n# input\tDebian package\tversion pinned\tSHA-256\n')
+            for name, (package, version, digest) in now.items():
+                f.write('%s\t%s\t%s\t%s\n' % (name, package, version, digest))
+    return None
 
 
 # --------------------------------------------------------------------------------------------
@@ -54,15 +140,18 @@ def rime_rows(path):
 
 
 def load_codes(path=WUBI_DICT):
-    """Character -> set of its full codes (the longest ones; z codes are lookup helpers)."""
-    codes = collections.defaultdict(set)
+    """Character -> its full codes (the longest ones; z codes are lookup helpers), in the table's
+    order: the first is the one the tutor's code dictionary lists first and so shows, and the one
+    a picture explains."""
+    codes = collections.defaultdict(list)
     for parts in rime_rows(path):
         if len(parts) >= 2 and len(parts[0]) == 1 and re.fullmatch('[a-y]{1,4}', parts[1]):
-            codes[parts[0]].add(parts[1])
+            if parts[1] not in codes[parts[0]]:
+                codes[parts[0]].append(parts[1])
     full = {}
     for ch, cs in codes.items():
         longest = max(len(c) for c in cs)
-        full[ch] = {c for c in cs if len(c) == longest}
+        full[ch] = [c for c in cs if len(c) == longest]
     return full
 
 
@@ -197,7 +286,7 @@ class Trees:
 
     def __init__(self):
         self.alts = collections.defaultdict(list)
-        self.mm_strokes = {}
+        self.matches = {}  # character -> for each outline stroke, its component's path or None
 
     def add(self, node, op, children):
         entry = (op, tuple(children))
@@ -224,6 +313,9 @@ class Trees:
             for line in f:
                 entry = json.loads(line)
                 ch, ids = entry['character'], entry.get('decomposition', '')
+                if entry.get('matches'):
+                    self.matches[ch] = [tuple(m) if m is not None else None
+                                        for m in entry['matches']]
                 if not ids or ids == '？' or len(ids) == 1:
                     continue
                 pos = [0]
@@ -305,6 +397,7 @@ class Splitter:
         self.extra = extra
         self.codes = codes or {}
         self.verified = {}
+        self.verified_any = {}
         self.below = {}
         for r, (key, _, _, _, _) in extra.items():
             if key and r not in roots:
@@ -333,7 +426,7 @@ class Splitter:
         out = []
         if node in self.roots:
             out.append((CANONICAL.get(node, node),))
-        own = self.verified_split(node)
+        own = self.component_split(node)
         if own is not None and len(own[0]) > 1:
             # A component that is a character reads inside others as it reads alone (粦 in 磷),
             # and its own split is already confirmed by its code.
@@ -434,6 +527,34 @@ class Splitter:
         if len(st) == 2:
             return k + STROKE_KEY[st[0]] + STROKE_KEY[st[1]]
         return k + STROKE_KEY[st[0]] + STROKE_KEY[st[1]] + STROKE_KEY[st[-1]]
+
+    def explain(self, ch, seq, keys, ident):
+        """The code a split gives, and what gives it: the indices of the roots the code takes,
+        or how a character that is a root itself is coded (with the indices of the strokes
+        read, where it is by its strokes)."""
+        if len(seq) == 1:
+            code = self.code_of_root_char(ch)
+            if ch in self.key_names:
+                return code, 'key-name'
+            if ch in SINGLE_STROKES:
+                return code, 'stroke'
+            coded = self.root_strokes(ch)
+            if ch in ('戈', '戋'):
+                coded = coded[:-2] + coded[-1] + coded[-2]  # the 丿 is read last
+            # The strokes read, as indices in writing order (the order of the outline drawn):
+            # the k-th stroke of a class the code reads is the k-th written of that class, so
+            # 忄, coded 丶 丨 丶 but written 丶 丶 丨, reads its strokes 0, 2 and 1.
+            written = matching_strokes(self, ch)
+            where, seen = [], collections.Counter()
+            for c in coded:
+                at = [i for i, w in enumerate(written) if w == c][seen[c]]
+                seen[c] += 1
+                where.append(at)
+            read = where[:2] + (where[-1:] if len(where) >= 3 else [])
+            return code, 'root-char ' + ' '.join(map(str, read))
+        if len(seq) >= 4:
+            return keys[:3] + keys[-1], ' '.join(map(str, [0, 1, 2, len(seq) - 1]))
+        return keys + ident, ' '.join(map(str, range(len(seq))))
 
     def code_of(self, seq, shape):
         keys = ''.join(self.roots[r] for r in seq)
@@ -543,13 +664,26 @@ class Splitter:
         return seen
 
     def verified_split(self, ch):
-        """The character's own verified split, or None (memoised)."""
+        """The character's own verified split, of the full code the tutor shows, or None
+        (memoised)."""
         if ch not in self.verified:
             self.verified[ch] = None  # guards against cycles
             full = self.codes.get(ch)
             if full and ch in self.strokes:
-                self.verified[ch] = self.split(ch, full)
+                self.verified[ch] = self.split(ch, full[:1])
         return self.verified[ch]
+
+    def component_split(self, ch):
+        """A verified split of any of the character's full codes: inside another character a
+        component may be read either way, since the whole is checked by its own code."""
+        if ch not in self.verified_any:
+            self.verified_any[ch] = None
+            own = self.verified_split(ch)
+            full = self.codes.get(ch)
+            if own is None and full and len(full) > 1:
+                own = self.split(ch, full[1:])
+            self.verified_any[ch] = own
+        return self.verified_any[ch]
 
     def split(self, ch, full):
         """Best verified split: (roots, keys, ident, shape) or None."""
@@ -594,41 +728,73 @@ def assign_strokes(sp, ch, seq):
     Roots are mostly written one after another, but an enclosure is closed after what it holds
     (国) and interwoven roots alternate (载), so each stroke goes to a root whose next stroke it
     matches, with as few changes of root as possible, roots begun in reading order where the
-    strokes allow it."""
+    strokes allow it. Where Make Me a Hanzi says which component each stroke of the outline
+    belongs to, a root keeps to the component of its first stroke: of the 丿 丶 pairs of 爽 the
+    last is 大's, not the first, and 方's hook in 施 is 方's."""
     st = sp.strokes.get(ch, '')
-    parts = [sp.root_strokes(r) or '' for r in seq]
+    parts = [matching_strokes(sp, r) for r in seq]
     if len(seq) == 1 or sum(len(x) for x in parts) != len(st):
         return None if len(seq) > 1 else [0] * len(st)
     if len(seq) > 16:
         return None  # one hex digit a root
-    owner = match_strokes(st, parts, ordered=True)
-    if owner is None:
-        # The tables sometimes order a component's strokes differently inside a character
-        # (车 alone hzhs, in 载 hzsh): then each root takes its strokes in any order.
-        owner = match_strokes(st, parts, ordered=False)
-    if owner is None:
-        # A root's stroke may change class inside a character (月 starts with 丨 in 甫, 匕 with
-        # a rising 一 in 比, 刂 with 丿 in 弗); in writing order, let those classes stand in.
-        owner = match_strokes(st, parts, ordered=True, loose=True)
-    return owner
+    paths = sp.trees.matches.get(ch) if sp.trees is not None else None
+    if paths is not None and len(paths) != len(st):
+        paths = None
+    for guide in ([paths, None] if paths else [None]):
+        owner = match_strokes(st, parts, ordered=True, paths=guide)
+        if owner is None:
+            # The tables sometimes order a component's strokes differently inside a character
+            # (车 alone hzhs, in 载 hzsh): then each root takes its strokes in any order.
+            owner = match_strokes(st, parts, ordered=False, paths=guide)
+        if owner is None:
+            # A root's stroke may change class inside a character (月 starts with 丨 in 甫, 匕
+            # with a rising 一 in 比, 刂 with 丿 in 弗); in writing order, let those classes
+            # stand in.
+            owner = match_strokes(st, parts, ordered=True, loose=True, paths=guide)
+        if owner is not None:
+            return owner
+    return None
+
+
+def matching_strokes(sp, root):
+    """A root's strokes in writing order. The stroke table's order where it only reorders what
+    the coding reads (方 is written 丶 一 𠃌 丿, though its code reads the hook last)."""
+    coded = sp.root_strokes(root) or ''
+    written = sp.strokes.get(root, '')
+    return written if sorted(written) == sorted(coded) and written else coded
+
+
+def path_distance(a, b):
+    """How far apart two strokes' components are: 0 in the same one, more the nearer the top
+    of the tree they part."""
+    if a is None or b is None or a == b:
+        return 0
+    common = 0
+    while common < min(len(a), len(b)) and a[common] == b[common]:
+        common += 1
+    if common == min(len(a), len(b)):
+        return 0  # one holds the other
+    return 4.0 / (2 ** common)
 
 
 # Stroke classes that one root's stroke may take inside another character.
 LOOSE = {('p', 's'), ('s', 'p'), ('p', 'h'), ('h', 'p'), ('n', 'h'), ('h', 'n')}
 
 
-def match_strokes(st, parts, ordered, loose=False):
+def match_strokes(st, parts, ordered, loose=False, paths=None):
     n, k = len(st), len(parts)
     memo = {}
-    budget = [200000]
+    # The guide multiplies the states (each root remembers its component); where it would take
+    # long, the plain match below it is the answer.
+    budget = [20000 if paths is not None else 200000]
 
     def started(progress, j):
         return progress[j] != 0 if ordered else len(progress[j]) < len(parts[j])
 
-    def best(i, progress, current):
+    def best(i, progress, current, homes):
         if i == n:
             return (0, ())
-        key = (i, progress, current)
+        key = (i, progress, current, homes)
         if key in memo:
             return memo[key]
         budget[0] -= 1
@@ -649,10 +815,17 @@ def match_strokes(st, parts, ordered, loose=False):
                     continue
                 at = done.index(st[i])
                 nxt = progress[:j] + (done[:at] + done[at + 1:],) + progress[j + 1:]
-            sub = best(i + 1, nxt, j)
+            cost = (j != current)
+            nhomes = homes
+            if paths is not None:
+                if homes[j] is None:
+                    nhomes = homes[:j] + (paths[i] or (),) + homes[j + 1:]
+                else:
+                    cost += path_distance(paths[i], homes[j])
+            sub = best(i + 1, nxt, j, nhomes)
             if sub is None:
                 continue
-            cost = sub[0] + (j != current)
+            cost += sub[0]
             if not started(progress, j) and any(not started(progress, e) for e in range(j)):
                 cost += 2  # roots are begun in reading order unless the strokes say otherwise
             if result is None or cost < result[0]:
@@ -662,7 +835,7 @@ def match_strokes(st, parts, ordered, loose=False):
 
     start = (0,) * k if ordered else tuple(''.join(sorted(p)) for p in parts)
     try:
-        found = best(0, start, -1)
+        found = best(0, start, -1, (None,) * k)
     except (OverflowError, RecursionError):
         return None
     return list(found[1]) if found else None
@@ -688,25 +861,32 @@ def main():
     ap.add_argument('--report', help='write the unverified characters and their components here')
     ap.add_argument('--check', help='print the candidates of these characters')
     ap.add_argument('--out', default=os.path.join(DECOMP_DIR, 'splits.tsv'))
+    ap.add_argument('--repin', action='store_true',
+                    help='record the inputs as they are now in inputs.tsv, instead of refusing '
+                         'inputs that differ from it')
     args = ap.parse_args()
+    refused = check_inputs(args.repin)
+    if refused:
+        print(refused, file=sys.stderr)
+        sys.exit(1)
 
     codes = load_codes()
     strokes = load_strokes()
     roots, key_names, source = load_roots()
     trees = Trees()
-    trees.load_cjk(os.path.join(SHARED, 'cjk-decomp', 'cjk-decomp.txt'))
-    trees.load_mmah(os.path.join(SHARED, 'makemeahanzi', 'dictionary.txt'))
+    trees.load_cjk(CJK_DECOMP)
+    trees.load_mmah(MMAH_DICT)
     overrides = load_overrides(os.path.join(HERE, 'overrides.tsv'))
     sp = Splitter(roots, key_names, strokes, trees, overrides, load_extra_roots(), codes)
 
     if args.check:
         for ch in args.check:
-            print(ch, sorted(codes.get(ch, [])), strokes.get(ch))
+            print(ch, codes.get(ch, []), strokes.get(ch))
             for shape, op, kids in sp.shapes(ch):
                 print('  ', op, kids, shape)
                 for seq in sp.combine(op, kids, 0)[:30]:
                     print('     ', ' '.join(seq), sp.code_of(seq, shape)[0], sp.stroke_count(seq))
-            print('  =>', sp.split(ch, codes.get(ch, set())))
+            print('  =>', sp.split(ch, codes.get(ch, [])[:1]))
         return
 
     gb2312, gbk = charsets()
@@ -726,14 +906,18 @@ def main():
     with open(args.out, 'w', encoding='utf-8') as f:
         f.write('# character\troots\tkeys\tidentification letter\tshape (1 left-right, '
                 '2 top-bottom, 3 other; given with the identification letter)\t'
-                'root of each stroke, in writing order (empty where the strokes do not match)\n')
+                'root of each stroke, in writing order (empty where the strokes do not match)\t'
+                'full code explained\t'
+                'what gives the code: the roots it takes (1, 2, 3 and the last of more than four), '
+                'or for a root itself key-name, stroke, or root-char with the strokes read\n')
         mapped = 0
         for ch, seq, keys, ident, shape in rows:
             owner = assign_strokes(sp, ch, seq)
             mapped += owner is not None
-            f.write('%s\t%s\t%s\t%s\t%s\t%s\n' % (ch, ' '.join(seq), keys, ident,
-                                                  shape if shape else '',
-                                                  ''.join('%x' % j for j in owner) if owner else ''))
+            code, coding = sp.explain(ch, seq, keys, ident)
+            f.write('%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n'
+                    % (ch, ' '.join(seq), keys, ident, shape if shape else '',
+                       ''.join('%x' % j for j in owner) if owner else '', code, coding))
     print('strokes matched to roots: %d/%d' % (mapped, len(rows)), file=sys.stderr)
     if args.report:
         comp = collections.Counter()
@@ -755,7 +939,7 @@ def main():
         with open(args.report, 'w', encoding='utf-8') as f:
             f.write('failed GB2312: %s\n' % ''.join(c for c in failed if c in gbset))
             for k, n in comp.most_common(400):
-                f.write('%s\t%d\t%s\t%s\t%s\n' % (k, n, ' '.join(sorted(codes.get(k, []))),
+                f.write('%s\t%d\t%s\t%s\t%s\n' % (k, n, ' '.join(codes.get(k, [])),
                                               strokes.get(k, ''), sp.alternatives(k)[:2]))
 
 
