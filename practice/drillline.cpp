@@ -15,6 +15,7 @@ constexpr int kGap = 6;         // between cells
 constexpr int kCellTop = 3;
 constexpr int kCellHeight = 58;
 constexpr int kLetters = 44;    // baseline area of the keys under the item
+constexpr int kSummaryLeft = 104;
 
 const QColor kInk(0x26, 0x30, 0x3B);
 const QColor kMuted(0x9A, 0xA6, 0xB3);
@@ -69,18 +70,21 @@ void DrillLine::layoutPages() {
         for (int i = 0; i < round_->size(); ++i) items << i;
     }
     QList<Cell> page;
-    int x = 8;
+    // A finished round's list starts after its caption.
+    const int left = summary_ ? kSummaryLeft : 8;
+    int x = left;
     for (int i : items) {
         const int w = cellWidth(round_->target(i).item);
         if (!page.isEmpty() && x + w > width() - 8) {
             pages_ << page;
             page.clear();
-            x = 8;
+            x = left;
         }
         page << Cell{i, QRect(x, kCellTop, w, kCellHeight)};
         x += w + kGap;
     }
     if (!page.isEmpty()) pages_ << page;
+    if (summary_) return;
     // Centre each line, as a practice line is read from its middle outwards.
     for (QList<Cell>& pg : pages_) {
         const int used = pg.last().rect.right() - pg.first().rect.left();
@@ -144,6 +148,15 @@ void DrillLine::paintEvent(QPaintEvent*) {
         return;
     }
     if (page < 0) return;
+    if (summary_) {
+        // What the cells of a finished round are: the items missed, with their codes.
+        QFont f(QStringLiteral("Noto Sans CJK SC"));
+        f.setPixelSize(13);
+        p.setFont(f);
+        p.setPen(kMuted);
+        p.drawText(QRect(8, kCellTop, kSummaryLeft - 20, kCellHeight), Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("本轮打错的"));
+    }
 
     for (const Cell& c : pages_[page]) {
         const course::Target& t = round_->target(c.item);

@@ -72,8 +72,13 @@ dialog() {
 fresh_home() {
   local h
   h=$(mktemp -d)
-  cp -r "$app/." "$h/"
-  rm -f "$h/molan-tutor" "$h/练习记录.db"*
+  for f in "$app"/*; do
+    case $(basename "$f") in
+      molan-tutor|练习记录.db*) ;;
+      拆字图) ln -s "$f" "$h/拆字图" ;;  # only read, and tens of thousands of files
+      *) cp -r "$f" "$h/" ;;
+    esac
+  done
   echo "$h"
 }
 
@@ -95,7 +100,8 @@ drill() {
       xdotool mousemove --window "$win" $((170 * scale)) $((292 * scale)) click 1
       sleep 0.3
       for k in $keys; do xdotool key "$k"; sleep 0.4; done
-      [ -z "$typed" ] || { xdotool type --delay 90 "$typed"; sleep 0.8; }
+      # At about four keys a second, as a learner types who knows the codes.
+      [ -z "$typed" ] || { xdotool type --delay 240 "$typed"; sleep 0.8; }
       if [ -n "$title" ]; then
         xdotool mousemove --window "$win" $((669 * scale)) $((40 * scale)); sleep 0.2
         xdotool mousemove --window "$win" $((675 * scale)) $((40 * scale)); sleep 0.4
