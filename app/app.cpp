@@ -10,13 +10,21 @@
 #include <QTranslator>
 #include <QTimer>
 #include <cstdio>
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include "art/art.h"
 #include "commands/keys.h"
 #include "content/convert.h"
 #include "dialogs/host.h"
+#include "dialogs/statshost.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
+#include "record/reader.h"
 #include "version.h"
 
 namespace ml {
@@ -42,6 +50,39 @@ void print(FILE* to, const QString& text) {
     std::fputc('\n', to);
 }
 
+// A message box text on a terminal: its CR line breaks as line ends, without the leading one.
+QString terminalText(const QString& message) {
+    return QString(message).replace(u'\r', u'\n').trimmed();
+}
+
+#ifdef Q_OS_UNIX
+// SIGTERM (a logout, a shutdown, kill) and SIGHUP end the tutor as closing it would not lose
+// anything either: the event loop stops, the window is destroyed, the record writes the line in
+// hand. The handler only writes a byte; the loop reads it.
+int quitPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char b = 1;
+    [[maybe_unused]] const ssize_t n = ::write(quitPipe[1], &b, 1);
+}
+
+void quitOnSignals(QObject* owner) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, quitPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+        char b;
+        [[maybe_unused]] const ssize_t n = ::read(quitPipe[0], &b, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onQuitSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+#endif
+
 }  // namespace
 
 int runApp(int argc, char** argv) {
@@ -49,6 +90,7 @@ int runApp(int argc, char** argv) {
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const bool headless = args.contains(QStringLiteral("--convert")) ||
+                          args.contains(QStringLiteral("--export-stats")) ||
                           args.contains(QStringLiteral("--help")) ||
                           args.contains(QStringLiteral("-h"));
     std::unique_ptr<QCoreApplication> app;
@@ -72,9 +114,18 @@ int runApp(int argc, char** argv) {
     const QCommandLineOption homeOpt(QStringLiteral("home"),
                                      QStringLiteral("以 DIR 作为程序文件夹（默认为程序所在文件夹）。"),
                                      QStringLiteral("DIR"));
+    const QCommandLineOption exportOpt(
+        QStringLiteral("export-stats"),
+        QStringLiteral("把练习记录里每个字的统计写成 CSV 文件 FILE（UTF-8），不打开窗口。"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption drillOpt(
+        QStringLiteral("drill-mistakes"),
+        QStringLiteral("用打错最多、打得最慢的字写出“练习文件/错字练习.txt”，打开它练习。"));
     parser.addOption(openOpt);
     parser.addOption(convertOpt);
     parser.addOption(homeOpt);
+    parser.addOption(exportOpt);
+    parser.addOption(drillOpt);
     parser.addPositionalArgument(QStringLiteral("TARGET"), QStringLiteral("--convert 的输出文件"),
                                  QStringLiteral("[TARGET]"));
     if (!parser.parse(args)) {
@@ -105,6 +156,19 @@ int runApp(int argc, char** argv) {
         print(stderr, QStringLiteral("程序文件夹不存在：") + home);
         return 2;
     }
+    if (parser.isSet(exportOpt)) {
+        const QString target = QFileInfo(parser.value(exportOpt)).absoluteFilePath();
+        QString message;
+        const qint64 n =
+            record::exportCsv(ProgramFolder(home).homePath(record::kFileName), target, &message);
+        if (n < 0) {
+            print(stderr, terminalText(message));
+            return 1;
+        }
+        print(stdout, n == 0 ? QStringLiteral("还没有练习记录，只写了表头：") + target
+                             : QStringLiteral("已写入 %1 个字的统计：").arg(n) + target);
+        return 0;
+    }
     installFontSubstitutions();
     {
         // Dialog texts in a simplified-Chinese face rather than whatever fontconfig falls back to.
@@ -120,6 +184,9 @@ int runApp(int argc, char** argv) {
         QCoreApplication::installTranslator(&qtTranslator);
     QtPlatform platform;
     Form1 form(platform, ProgramFolder(home));
+#ifdef Q_OS_UNIX
+    quitOnSignals(&form);
+#endif
     installCommands(form);
     installDialogs(form);
     form.show();
@@ -134,6 +201,14 @@ int runApp(int argc, char** argv) {
             // Exactly the conversion's hand-over: a preset name, no dialog.
             form.CD1_FileName = QDir::toNativeSeparators(file);
             form.Image3_Click();
+        });
+    }
+    if (parser.isSet(drillOpt)) {
+        QTimer::singleShot(0, &form, [&form, &platform] {
+            const QString message = practiseMistakes(form);
+            if (message.isEmpty()) return;
+            print(stderr, terminalText(message));
+            platform.messageBox(&form, message, MsgIcon::Information, MsgButtons::Ok);
         });
     }
     return app->exec();

@@ -6,10 +6,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
+#include <memory>
 
 namespace ml {
 
 class Form1;
+class PassSummary;
+class StatsProvider;
 class findit;
 class frmAbout;
 class readandset;
@@ -23,17 +27,30 @@ public:
     void showSettings();
     void showLookup();
     void showAbout();
+    // The statistics window "练习统计"; its module is loaded on the first call. When the module
+    // cannot be loaded the learner is told so and nothing opens.
+    void showStatistics();
+    // The summary of the pass that just ended.
+    void showSummary();
 
     // The open dialogs, or null.
     readandset* settings() const;
     findit* lookup() const;
     frmAbout* about() const;
+    QWidget* statistics() const;
+    PassSummary* summary() const;
+
+    // The key that opens the statistics from anywhere in the main window.
+    static constexpr int kStatisticsKey = 0x04000000 | 0x54;  // Ctrl+T
 
 private:
     Form1& form_;
     QPointer<readandset> settings_;
     QPointer<findit> lookup_;
     QPointer<frmAbout> about_;
+    std::unique_ptr<StatsProvider> statsProvider_;
+    QPointer<QWidget> statistics_;
+    QPointer<PassSummary> summary_;
 };
 
 // Answers the window's requests for dialogs from now on.
