@@ -141,29 +141,29 @@ const record::Splits& StatsProvider::splits() {
     return *splits_;
 }
 
-stats::View StatsProvider::load() {
-    stats::View view;
-    // The keyboard chart as the background draws it, cut to its cells.
-    const QList<QPair<char, QRectF>> cells = art::keyboardCellRects();
-    QRectF area;
-    for (const auto& c : cells) area = area.united(c.second);
-    area = area.adjusted(-6, -6, 6, 6);
+const QPixmap& StatsProvider::keyboard() {
+    if (!keyboard_.isNull()) return keyboard_;
+    cells_ = art::keyboardCellRects();
+    for (const auto& c : cells_) area_ = area_.united(c.second);
+    area_ = area_.adjusted(-6, -6, 6, 6);
     const QPixmap background = Art::picture(form_.folder().data, QStringLiteral("background.png"));
     const qreal dpr = background.devicePixelRatio();
     // Only the keys: the legends around them on the window's sheet speak of the hints.
-    QPixmap keyboard(area.size().toSize() * dpr);
-    keyboard.setDevicePixelRatio(dpr);
-    keyboard.fill(QColor(0xFD, 0xFE, 0xFE));
-    {
-        QPainter p(&keyboard);
-        for (const auto& c : cells) {
-            const QRectF from = c.second.adjusted(-3, -3, 3, 4);
-            p.drawPixmap(from.translated(-area.topLeft()), background,
-                         QRectF(from.topLeft() * dpr, from.size() * dpr));
-        }
+    keyboard_ = QPixmap(area_.size().toSize() * dpr);
+    keyboard_.setDevicePixelRatio(dpr);
+    keyboard_.fill(QColor(0xFD, 0xFE, 0xFE));
+    QPainter p(&keyboard_);
+    for (const auto& c : cells_) {
+        const QRectF from = c.second.adjusted(-3, -3, 3, 4);
+        p.drawPixmap(from.translated(-area_.topLeft()), background,
+                     QRectF(from.topLeft() * dpr, from.size() * dpr));
     }
-    view.keyboard = keyboard;
+    return keyboard_;
+}
 
+stats::View StatsProvider::load() {
+    stats::View view;
+    view.keyboard = keyboard();
     if (auto* r = form_.recorder()) r->sync(1000);
     record::OpenStatus status;
     QString message;
@@ -180,7 +180,7 @@ stats::View StatsProvider::load() {
                                QStringLiteral("最近 7 天")};
     for (int i = 0; i < 3; ++i)
         view.periods.push_back(
-            periodView(titles[i], *periods[i], splits(), cells, area.topLeft(), form_.dictionary()));
+            periodView(titles[i], *periods[i], splits(), cells_, area_.topLeft(), form_.dictionary()));
     return view;
 }
 

@@ -2,6 +2,9 @@
 // The tutor's side of the statistics window: loading its module (Qt Charts comes with it, on the
 // first opening only) and answering it with figures from the record.
 
+#include <QList>
+#include <QPixmap>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -41,9 +44,14 @@ public:
 
 private:
     const record::Splits& splits();
+    // The root keyboard chart as the window's background draws it, its keys alone.
+    const QPixmap& keyboard();
 
     Form1& form_;
     std::unique_ptr<record::Splits> splits_;
+    QPixmap keyboard_;
+    QList<QPair<char, QRectF>> cells_;
+    QRectF area_;
 };
 
 }  // namespace ml
