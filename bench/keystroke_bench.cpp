@@ -194,10 +194,13 @@ bool openPractice(benchmark::State& state, ml::Form1& form, const QuietPlatform&
 // One right character per iteration. The 28th character of a line ends the round: the progress
 // record is written, the next line read and the cells reset. That is part of typing a line, so it
 // stays in the timing (1 keystroke in 28), as the line edit's reset does in the baseline.
-void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
+// `recorded`: the learning record keeps every judged character (as in use); off, practice goes
+// on unrecorded, for the cost of the record itself.
+void formKeystrokes(benchmark::State& state, bool hints, bool painted, bool recorded = true) {
     QuietPlatform p;
     ml::Form1 form(p, folder->home);
     ml::installCommands(form);
+    if (!recorded) form.stopRecording();
     if (painted) {
         form.show();
         QCoreApplication::processEvents();
@@ -235,6 +238,12 @@ void formKeystrokes(benchmark::State& state, bool hints, bool painted) {
 void BM_KeystrokeForm1(benchmark::State& state) { formKeystrokes(state, false, false); }
 void BM_KeystrokeForm1Hints(benchmark::State& state) { formKeystrokes(state, true, false); }
 void BM_KeystrokeForm1Painted(benchmark::State& state) { formKeystrokes(state, false, true); }
+void BM_KeystrokeForm1Unrecorded(benchmark::State& state) {
+    formKeystrokes(state, false, false, false);
+}
+void BM_KeystrokeForm1PaintedUnrecorded(benchmark::State& state) {
+    formKeystrokes(state, false, true, false);
+}
 
 // ---- (c), (d) the hint display for the next character ----
 
@@ -305,6 +314,8 @@ BENCHMARK(BM_KeystrokeForm1);
 BENCHMARK(BM_KeystrokeForm1Hints);
 BENCHMARK(BM_KeystrokeLineEditPainted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeystrokeForm1Painted)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokeForm1Unrecorded);
+BENCHMARK(BM_KeystrokeForm1PaintedUnrecorded)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeChar)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeWord)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeCharCold)->Unit(benchmark::kMicrosecond);
@@ -336,6 +347,10 @@ int main(int argc, char** argv) {
                         "BM_KeystrokeLineEdit");
     reporter.printRatio("keystroke painted/QLineEdit painted", "BM_KeystrokeForm1Painted",
                         "BM_KeystrokeLineEditPainted");
+    reporter.printRatio("keystroke recorded/unrecorded", "BM_KeystrokeForm1",
+                        "BM_KeystrokeForm1Unrecorded");
+    reporter.printRatio("painted recorded/unrecorded", "BM_KeystrokeForm1Painted",
+                        "BM_KeystrokeForm1PaintedUnrecorded");
     reporter.printRatio("Helpme char/QLineEdit", "BM_HelpmeChar", "BM_KeystrokeLineEdit");
     reporter.printRatio("Helpme word/QLineEdit", "BM_HelpmeWord", "BM_KeystrokeLineEdit");
     reporter.printRatio("Helpme char cold/QLineEdit", "BM_HelpmeCharCold", "BM_KeystrokeLineEdit");
