@@ -28,8 +28,10 @@
 #include "record/record.h"
 #include "dialogs/host.h"
 #include "platform/fontpages.h"
+#include "dialogs/statshost.h"
 #include "platform/qtplatform.h"
 #include "practice/form1.h"
+#include "record/reader.h"
 #include "version.h"
 
 namespace ml {
@@ -140,6 +142,12 @@ void print(FILE* to, const QString& text) {
     std::fputc('\n', to);
 }
 
+// A message box text on a terminal: its CR line breaks as line ends, without the leading one.
+QString terminalText(const QString& message) {
+    return QString(message).replace(u'\r', u'\n').trimmed();
+}
+
+
 }  // namespace
 
 int runApp(int argc, char** argv) {
@@ -148,6 +156,7 @@ int runApp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const bool headless = args.contains(QStringLiteral("--convert")) ||
                           args.contains(QStringLiteral("--export-keys")) ||
+                          args.contains(QStringLiteral("--export-stats")) ||
                           args.contains(QStringLiteral("--help")) ||
                           args.contains(QStringLiteral("-h"));
     std::unique_ptr<QCoreApplication> app;
@@ -183,11 +192,20 @@ int runApp(int argc, char** argv) {
         QStringLiteral("把编码练习的每一次按键写成 CSV 文件 FILE（UTF-8，列为 "
                        "lesson,item,expected,typed,right,ms），不打开窗口。"),
         QStringLiteral("FILE"));
+    const QCommandLineOption statsOpt(
+        QStringLiteral("export-stats"),
+        QStringLiteral("把练习记录里每个字的统计写成 CSV 文件 FILE（UTF-8），不打开窗口。"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption mistakesOpt(
+        QStringLiteral("drill-mistakes"),
+        QStringLiteral("用打错最多、打得最慢的字写出“练习文件/错字练习.txt”，打开它练习。"));
     parser.addOption(openOpt);
     parser.addOption(convertOpt);
     parser.addOption(homeOpt);
     parser.addOption(drillOpt);
     parser.addOption(exportOpt);
+    parser.addOption(statsOpt);
+    parser.addOption(mistakesOpt);
     parser.addPositionalArgument(QStringLiteral("TARGET"), QStringLiteral("--convert 的输出文件"),
                                  QStringLiteral("[TARGET]"));
     if (!parser.parse(args)) {
@@ -225,6 +243,19 @@ int runApp(int argc, char** argv) {
             QFileInfo(parser.value(exportOpt)).absoluteFilePath(), &report);
         print(rc == 0 ? stdout : stderr, report);
         return rc;
+    }
+    if (parser.isSet(statsOpt)) {
+        const QString target = QFileInfo(parser.value(statsOpt)).absoluteFilePath();
+        QString message;
+        const qint64 n =
+            record::exportCsv(ProgramFolder(home).homePath(record::kFileName), target, &message);
+        if (n < 0) {
+            print(stderr, terminalText(message));
+            return 1;
+        }
+        print(stdout, n == 0 ? QStringLiteral("还没有练习记录，只写了表头：") + target
+                             : QStringLiteral("已写入 %1 个字的统计：").arg(n) + target);
+        return 0;
     }
     installFontSubstitutions();
     {
@@ -270,6 +301,14 @@ int runApp(int argc, char** argv) {
             // Exactly the conversion's hand-over: a preset name, no dialog.
             form.CD1_FileName = QDir::toNativeSeparators(file);
             form.Image3_Click();
+        });
+    }
+    if (parser.isSet(mistakesOpt)) {
+        QTimer::singleShot(0, &form, [&form, &platform] {
+            const QString message = practiseMistakes(form);
+            if (message.isEmpty()) return;
+            print(stderr, terminalText(message));
+            platform.messageBox(&form, message, MsgIcon::Information, MsgButtons::Ok);
         });
     }
     return app->exec();

@@ -422,7 +422,7 @@ void drawCell(QPainter& p, const RootTable& t, const Cell& c) {
 // ---------------------------------------------------------------------------------------------
 // Small pictograms, drawn in a 24 × 24 box at `box`.
 
-enum class Glyph { Clock, Speed, Target, Folder, Network, Gear, Lookup, Info, Course };
+enum class Glyph { Clock, Speed, Target, Folder, Network, Gear, Lookup, Info, Course, Chart };
 
 void pictogram(QPainter& p, Glyph g, const QRectF& box, const QColor& ink, qreal weight = 1.8) {
     p.save();
@@ -516,6 +516,13 @@ void pictogram(QPainter& p, Glyph g, const QRectF& box, const QColor& ink, qreal
             p.setBrush(ink);
             p.drawEllipse(QPointF(12, 7.6), 1.5, 1.5);
             p.drawRoundedRect(QRectF(10.8, 10.3, 2.4, 7.6), 1.1, 1.1);
+            break;
+        case Glyph::Chart:
+            // Three bars on a base line, outlined like the other icons: a record of progress.
+            p.drawLine(QPointF(2.5, 21), QPointF(21.5, 21));
+            p.drawRoundedRect(QRectF(4, 12.5, 4.2, 8.5), 1, 1);
+            p.drawRoundedRect(QRectF(9.9, 4, 4.2, 17), 1, 1);
+            p.drawRoundedRect(QRectF(15.8, 8.5, 4.2, 12.5), 1, 1);
             break;
     }
     p.restore();
@@ -707,7 +714,7 @@ void drawButton(QPainter& p, const QString& label, Glyph icon, bool hi) {
 }
 
 void drawCommand(QPainter& p, int which, bool hi) {
-    const Glyph g[3] = {Glyph::Gear, Glyph::Lookup, Glyph::Info};
+    const Glyph g[4] = {Glyph::Gear, Glyph::Lookup, Glyph::Info, Glyph::Chart};
     if (hi) {
         p.setPen(Qt::NoPen);
         p.setBrush(mix(Qt::white, kAccent, 0.14));
@@ -1153,6 +1160,13 @@ QPoint keyPicturePos(char letter) {
     return {};
 }
 
+QList<QPair<char, QRectF>> keyboardCellRects() {
+    QList<QPair<char, QRectF>> out;
+    for (const Cell& c : keyboardCells()) out.append({c.letter, c.rect});
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return out;
+}
+
 }  // namespace ml::art
 
 namespace ml::art {
@@ -1186,7 +1200,7 @@ const QList<PictureSpec>& pictures() {
             add(QString::fromLatin1(b.file), {86, 23},
                 [=](QPainter& p, const RootTable&) { drawButton(p, label, icon, hi); });
         }
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             add(QStringLiteral("cmd%1.png").arg(i + 1), {44, 40},
                 [i](QPainter& p, const RootTable&) { drawCommand(p, i, false); });
             add(QStringLiteral("cmd%1_hi.png").arg(i + 1), {44, 40},

@@ -6,10 +6,14 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
+#include <memory>
 
 namespace ml {
 
 class Form1;
+class PassSummary;
+class StatsProvider;
 class findit;
 class frmAbout;
 class LessonPicker;
@@ -25,12 +29,22 @@ public:
     void showLookup();
     void showAbout();
     void showCourse();
+    // The statistics window "练习统计"; its module is loaded on the first call. When the module
+    // cannot be loaded the learner is told so and nothing opens.
+    void showStatistics();
+    // The summary of the pass that just ended.
+    void showSummary();
 
     // The open dialogs, or null.
     readandset* settings() const;
     findit* lookup() const;
     frmAbout* about() const;
     LessonPicker* course() const;
+    QWidget* statistics() const;
+    PassSummary* summary() const;
+
+    // The key that opens the statistics from anywhere in the main window.
+    static constexpr int kStatisticsKey = 0x04000000 | 0x54;  // Ctrl+T
 
 private:
     Form1& form_;
@@ -38,6 +52,9 @@ private:
     QPointer<findit> lookup_;
     QPointer<frmAbout> about_;
     QPointer<LessonPicker> course_;
+    std::unique_ptr<StatsProvider> statsProvider_;
+    QPointer<QWidget> statistics_;
+    QPointer<PassSummary> summary_;
 };
 
 // Answers the window's requests for dialogs from now on.

@@ -109,11 +109,13 @@ void Form1::setDrillStore(std::unique_ptr<course::DrillStore> store) {
 course::Coach& Form1::coach() {
     if (!coach_) {
         if (!drillStore_) {
-            // Opened on the writer's own thread: a record that cannot be used is told once, and
-            // the drills go on unrecorded.
+            // The window's own writer: one lock and one batching for the practice and the drills.
+            // A record that cannot be used is told once, and the drills go on unrecorded.
             const QString path = homePath(record::kFileName);
-            drillStore_ = std::make_unique<course::RecordStore>(
-                std::make_unique<record::Recorder>(path), path);
+            if (!recorder_ && !recordingStopped_) startRecording();
+            drillStore_ = recorder_ ? std::make_unique<course::RecordStore>(*recorder_, path)
+                                    : std::make_unique<course::RecordStore>(
+                                          std::make_unique<record::Recorder>(path), path);
         }
         course::ItemChecks checks;
         checks.drawable = [](const QString& root) {
@@ -265,6 +267,7 @@ void Form1::leaveDrill() {
         txtInput->setFocus();
         if (QGuiApplication::inputMethod()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
         if (Showhelp == T) Helpme();
+        recordResume();
     } else {
         returnToNoFile();
         imghelphide->setVisible(d.saved.helpHide);

@@ -23,6 +23,7 @@
 #include "platform/programfolder.h"
 #include "platform/recordfile.h"
 #include "platform/textfile.h"
+#include "record/tally.h"
 
 namespace ml {
 
@@ -34,6 +35,10 @@ namespace course {
 class Coach;
 class DrillStore;
 }  // namespace course
+namespace record {
+class Recorder;
+struct SessionInfo;
+}
 
 // The key handlers of the input box and of the window, run before the box acts on a key; a
 // handler consumes the key by setting its code to 0.
@@ -102,6 +107,8 @@ public:
     Picture *imgcmd3 = nullptr, *imgcmd33 = nullptr;
     // The course button "五笔课程": Image5 normal, Image6 highlighted (the clickable one).
     Picture *Image5 = nullptr, *Image6 = nullptr;
+    // The statistics button beside the About button (normal, highlighted).
+    Picture *imgcmd4 = nullptr, *imgcmd44 = nullptr;
     Picture *imghelphide = nullptr, *imghidehelp = nullptr;
     QLabel* lbshowno = nullptr;
     Picture *imgbai = nullptr, *img_zi = nullptr, *img_ci = nullptr, *img_ci1 = nullptr,
@@ -172,9 +179,11 @@ public:
     void imgcmd1_MouseMove();
     void imgcmd2_MouseMove();
     void imgcmd3_MouseMove();
+    void imgcmd4_MouseMove();
     void imgcmd11_Click();
     void imgcmd22_Click();
     void imgcmd33_Click();
+    void imgcmd44_Click();
     void imgg_Click();
     void imghelphide_Click();
     void Image5_MouseMove();
@@ -246,14 +255,26 @@ public:
     static const QColor kRed;
     static QColor rightColor();
 
+    // ---- The learning record (record/) ----
+    // Null until the first practice file is opened (the record is opened then, so a tutor that
+    // only starts costs nothing and takes no lock), and once recording is switched off.
+    record::Recorder* recorder() const { return recorder_.get(); }
+    // Practice goes on unrecorded from here on (what is waiting is still written).
+    void stopRecording();
+    // The pass through the file that ended last (the summary shows it).
+    const record::PassTally& lastPass() const { return lastPass_; }
+
 signals:
     // The toolbar asks for a dialog; the window closing asks for the About dialog.
     void settingsRequested();
     void lookupRequested();
     void aboutRequested();
+    void statisticsRequested();
     void closing();
     // The course button asks for the lesson picker.
     void courseRequested();
+    // A pass through the practice file ended: the feed starts over at line 1.
+    void passCompleted();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -270,6 +291,20 @@ private:
     void drillHelp();
     void drillTick();
 
+    // Hooks of the learning record, at the points where the window already acts.
+    void startRecording();
+    void recordOpening();
+    void recordJudged(qsizetype pos, QChar typed, bool right, bool firstOfChange, double now,
+                      bool hintDisplay, bool codeHints);
+    void recordRoundStart();
+    void recordPassEnd();
+    void recordClosing();
+    // A drill left while a file is open: its practice is recorded again.
+    void recordResume();
+    record::SessionInfo practiceSession() const;
+    // Tells the learner, once, why the record cannot be written.
+    void tellRecordProblem();
+
     Platform& platform_;
     ProgramFolder folder_;
     std::unique_ptr<Form1Commands> commands_;
@@ -285,6 +320,13 @@ private:
     bool lookupFailed_ = false;
     // The practice text came from the classroom share: reopening fetches it again.
     bool remote_ = false;
+    std::unique_ptr<record::Recorder> recorder_;
+    record::PassTally pass_, lastPass_;
+    // Monotonic time of the last judged character of the session; 0 for none yet.
+    double lastJudgedAt_ = 0;
+    // No character judged yet since the round started: the next one has no latency.
+    bool roundFresh_ = true;
+    bool recordingStopped_ = false;
     std::unique_ptr<PicturePrefetch> prefetch_;
     QString prefetchedLine_;
     std::unique_ptr<course::DrillStore> drillStore_;

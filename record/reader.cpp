@@ -2,10 +2,13 @@
 
 #include <sqlite3.h>
 
+#include "record/histogram.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QSaveFile>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -40,6 +43,7 @@ public:
         return rc_ == SQLITE_ROW;
     }
     qint64 integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    void bind(int i, qint64 v) { sqlite3_bind_int64(stmt_, i, v); }
     bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
     // The text column's one character (a UTF-16 unit, as the tutor counts); 0 for '' or NULL.
     // Decoded here from SQLite's UTF-8: asking SQLite for UTF-16 would convert every row.
@@ -52,6 +56,10 @@ public:
             return char16_t(((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
         return u'\uFFFD';
     }
+    QByteArray blob(int col) const {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
+        return p ? QByteArray(p, sqlite3_column_bytes(stmt_, col)) : QByteArray();
+    }
     QString text(int col) const {
         const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(stmt_, col));
         const int bytes = sqlite3_column_bytes16(stmt_, col);
@@ -63,27 +71,13 @@ private:
     int rc_ = SQLITE_OK;
 };
 
-// The median of `v` (reordered); the mean of the middle two for an even count.
-int median(std::vector<int>& v) {
-    if (v.empty()) return -1;
-    const size_t mid = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + qsizetype(mid), v.end());
-    const int upper = v[mid];
-    if (v.size() % 2) return upper;
-    const int lower = *std::max_element(v.begin(), v.begin() + qsizetype(mid));
-    return int((qint64(lower) + upper) / 2);
-}
-
 struct Sessions {
     std::vector<SessionStat> list;
-    // Session id -> index into `list`, for ids up to the largest.
-    std::vector<int> index;
-    int of(qint64 id) const { return id >= 0 && id < qint64(index.size()) ? index[size_t(id)] : -1; }
 };
 
 bool readSessions(sqlite3* db, Sessions* out) {
     Query q(db,
-            "SELECT id, kind, started_ms, ended_ms, judged, right, active_ms, name, remote "
+            "SELECT id, kind, started_ms, ended_ms, judged, right, active_ms, name, remote, day "
             "FROM session WHERE judged > 0 ORDER BY started_ms, id");
     while (q.next()) {
         SessionStat s;
@@ -96,10 +90,7 @@ bool readSessions(sqlite3* db, Sessions* out) {
         s.activeMs = q.integer(6);
         s.name = q.text(7);
         s.remote = q.integer(8) != 0;
-        if (s.id >= 0 && s.id < (1ll << 31)) {
-            if (qint64(out->index.size()) <= s.id) out->index.resize(size_t(s.id) + 1, -1);
-            out->index[size_t(s.id)] = int(out->list.size());
-        }
+        s.day = q.integer(9);
         out->list.push_back(std::move(s));
     }
     return q.ok();
@@ -114,7 +105,7 @@ Totals totalsOf(const std::vector<SessionStat>& sessions) {
         t.judged += s.judged;
         t.right += s.right;
         t.activeMs += s.activeMs;
-        days.insert(QDateTime::fromMSecsSinceEpoch(s.startedMs).date().toJulianDay());
+        days.insert(s.day);
         if (s.judged >= kBestMinJudged && s.activeMs >= kBestMinActiveMs)
             t.bestSpeed = std::max(t.bestSpeed, s.speed());
     }
@@ -122,32 +113,70 @@ Totals totalsOf(const std::vector<SessionStat>& sessions) {
     return t;
 }
 
-// Per-character sums of one period while the judged rows stream by.
+qint64 dayOf(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).date().toJulianDay(); }
+
+// One character's sums over a period.
 struct Acc {
     qint64 judged = 0, missed = 0;
-    std::vector<int> latencies;
+    Histogram latencies;
 };
 
-std::vector<CharStat> finish(std::vector<Acc>& accs, const std::vector<char16_t>& chars,
-                             const std::vector<QString>& codes) {
+Histogram blobColumn(const Query& q, int col) { return Histogram::decode(q.blob(col)); }
+
+// The learner's median latency over all the characters.
+int medianOf(const QHash<char16_t, Acc>& accs) {
+    std::vector<qint64> dense(size_t(Histogram::kMaxMs) + 1);
+    qint64 n = 0;
+    for (const Acc& a : accs) {
+        for (const auto& [ms, count] : a.latencies.bins()) dense[size_t(ms)] += count;
+        n += a.latencies.count();
+    }
+    if (n == 0) return -1;
+    const qint64 hi = n / 2, lo = (n - 1) / 2;
+    qint64 seen = 0;
+    int loValue = -1;
+    for (size_t ms = 0; ms < dense.size(); ++ms) {
+        if (!dense[ms]) continue;
+        if (loValue < 0 && seen + dense[ms] > lo) loValue = int(ms);
+        if (seen + dense[ms] > hi) return int((qint64(loValue) + qint64(ms)) / 2);
+        seen += dense[ms];
+    }
+    return loValue;
+}
+
+std::vector<CharStat> finish(const QHash<char16_t, Acc>& accs, const QHash<char16_t, QString>& codes) {
     std::vector<CharStat> out;
-    for (size_t i = 0; i < accs.size(); ++i) {
-        Acc& a = accs[i];
-        if (a.judged == 0) continue;
+    out.reserve(size_t(accs.size()));
+    for (auto it = accs.cbegin(); it != accs.cend(); ++it) {
+        if (it->judged == 0) continue;
         CharStat c;
-        c.ch = QChar(chars[i]);
-        c.code = codes[i];
-        c.judged = a.judged;
-        c.missed = a.missed;
-        c.timed = qint64(a.latencies.size());
-        c.medianMs = median(a.latencies);
-        std::vector<int>().swap(a.latencies);
+        c.ch = QChar(it.key());
+        c.code = codes.value(it.key());
+        c.judged = it->judged;
+        c.missed = it->missed;
+        c.timed = it->latencies.count();
+        c.medianMs = it->latencies.median();
         out.push_back(std::move(c));
     }
     std::sort(out.begin(), out.end(), [](const CharStat& a, const CharStat& b) {
         return a.judged != b.judged ? a.judged > b.judged : a.ch < b.ch;
     });
     return out;
+}
+
+// char_total: every character's sums of all time, and its code.
+bool readTotals(sqlite3* db, QHash<char16_t, Acc>* accs, QHash<char16_t, QString>* codes) {
+    Query q(db, "SELECT target, code, judged, missed, latencies FROM char_total");
+    while (q.next()) {
+        const char16_t t = q.unit(0);
+        if (t == 0) continue;
+        Acc& a = (*accs)[t];
+        a.judged += q.integer(2);
+        a.missed += q.integer(3);
+        a.latencies.merge(blobColumn(q, 4));
+        if (!q.isNull(1)) codes->insert(t, q.text(1));
+    }
+    return q.ok();
 }
 
 QByteArray csvField(const QString& s) {
@@ -240,55 +269,35 @@ bool RecordReader::snapshot(qint64 nowMs, Snapshot* out, QString* error) {
         if (error) *error = failure();
         return false;
     }
-    const qint64 since[3] = {0, nowMs - 30 * kDayMs, nowMs - 7 * kDayMs};
+    const qint64 today = dayOf(nowMs);
+    const qint64 since[3] = {0, today - 29, today - 6};
     PeriodStats* periods[3] = {&out->all, &out->last30, &out->last7};
-    // Which periods each session is in: bit p for period p.
-    std::vector<quint8> in(sessions.list.size());
     for (int p = 0; p < 3; ++p) {
-        periods[p]->sinceMs = since[p];
-        for (size_t i = 0; i < sessions.list.size(); ++i) {
-            const SessionStat& s = sessions.list[i];
-            if (p == 0 || s.startedMs >= since[p]) {
-                periods[p]->sessions.push_back(s);
-                in[i] |= quint8(1u << p);
-            }
-        }
+        periods[p]->sinceDay = since[p];
+        for (const SessionStat& s : sessions.list)
+            if (p == 0 || s.day >= since[p]) periods[p]->sessions.push_back(s);
         periods[p]->totals = totalsOf(periods[p]->sessions);
     }
 
-    // Characters: a slot per distinct target, shared by the periods.
-    std::vector<int> slotOf(0x10000, -1);
-    std::vector<char16_t> chars;
-    std::vector<QString> codes;
-    std::vector<Acc> acc[3];
-    std::vector<int> all[3];
-    Query q(db_, "SELECT session, target, right, ms, code FROM judged");
+    QHash<char16_t, Acc> acc[3];
+    QHash<char16_t, QString> codes;
+    if (!readTotals(db_, &acc[0], &codes)) {
+        if (error) *error = failure();
+        return false;
+    }
+    Query q(db_, "SELECT day, target, judged, missed, latencies FROM char_day WHERE day >= ?1");
+    q.bind(1, since[1]);
     while (q.next()) {
-        const int si = sessions.of(q.integer(0));
-        if (si < 0) continue;
+        const qint64 day = q.integer(0);
         const char16_t t = q.unit(1);
         if (t == 0) continue;
-        int& slot = slotOf[t];
-        if (slot < 0) {
-            slot = int(chars.size());
-            chars.push_back(t);
-            codes.emplace_back();
-            for (auto& a : acc) a.emplace_back();
-        }
-        if (codes[size_t(slot)].isEmpty() && !q.isNull(4)) codes[size_t(slot)] = q.text(4);
-        const bool wrong = q.integer(2) == 0;
-        const bool timed = !q.isNull(3);
-        const int ms = timed ? int(std::clamp<qint64>(q.integer(3), 0, 1 << 30)) : 0;
-        const quint8 mask = in[size_t(si)];
-        for (int p = 0; p < 3; ++p) {
-            if (!(mask & (1u << p))) continue;
-            Acc& a = acc[p][size_t(slot)];
-            ++a.judged;
-            if (wrong) ++a.missed;
-            if (timed) {
-                a.latencies.push_back(ms);
-                all[p].push_back(ms);
-            }
+        const Histogram h = blobColumn(q, 4);
+        for (int p = 1; p < 3; ++p) {
+            if (day < since[p]) continue;
+            Acc& a = acc[p][t];
+            a.judged += q.integer(2);
+            a.missed += q.integer(3);
+            a.latencies.merge(h);
         }
     }
     if (!q.ok()) {
@@ -296,16 +305,23 @@ bool RecordReader::snapshot(qint64 nowMs, Snapshot* out, QString* error) {
         return false;
     }
     for (int p = 0; p < 3; ++p) {
-        periods[p]->chars = finish(acc[p], chars, codes);
-        periods[p]->medianMs = median(all[p]);
+        periods[p]->chars = finish(acc[p], codes);
+        periods[p]->medianMs = medianOf(acc[p]);
     }
     return true;
 }
 
 bool RecordReader::characterTable(std::vector<CharStat>* out, QString* error) {
-    Snapshot s;
-    if (!snapshot(QDateTime::currentMSecsSinceEpoch(), &s, error)) return false;
-    *out = std::move(s.all.chars);
+    sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    QHash<char16_t, Acc> acc;
+    QHash<char16_t, QString> codes;
+    const bool ok = readTotals(db_, &acc, &codes);
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (!ok) {
+        if (error) *error = failure();
+        return false;
+    }
+    *out = finish(acc, codes);
     return true;
 }
 
@@ -317,72 +333,46 @@ bool RecordReader::weakest(qint64 nowMs, int n, std::vector<WeakChar>* out, QStr
         ~EndRead() { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); }
     } endRead{db_};
 
-    Sessions sessions;
-    if (!readSessions(db_, &sessions)) {
+    QHash<char16_t, Acc> totals;
+    QHash<char16_t, QString> codes;
+    if (!readTotals(db_, &totals, &codes)) {
         if (error) *error = failure();
         return false;
     }
-    std::vector<double> weight(sessions.list.size());
-    for (size_t i = 0; i < sessions.list.size(); ++i) {
-        const double ageDays =
-            std::max<qint64>(0, nowMs - sessions.list[i].startedMs) / double(kDayMs);
-        weight[i] = std::pow(0.5, ageDays / kHalfLifeDays);
-    }
-
-    struct Row {
-        int session;
-        char16_t target;
-        bool wrong;
-        int ms;
-    };
-    std::vector<Row> rows;
-    std::vector<int> latencies;
-    {
-        Query q(db_, "SELECT session, target, right, ms FROM judged");
-        while (q.next()) {
-            const int si = sessions.of(q.integer(0));
-            const char16_t t = q.unit(1);
-            if (si < 0 || t < 0x80) continue;
-            const int ms = q.isNull(3) ? -1 : int(std::clamp<qint64>(q.integer(3), 0, 1 << 30));
-            rows.push_back({si, t, q.integer(2) == 0, ms});
-            if (ms >= 0) latencies.push_back(ms);
-        }
-        if (!q.ok()) {
-            if (error) *error = failure();
-            return false;
-        }
-    }
-    const int typical = median(latencies);
+    const int typical = medianOf(totals);
+    const qint64 today = dayOf(nowMs);
 
     struct Weakness {
         double judged = 0, trouble = 0;
         qint64 n = 0, missed = 0;
     };
-    std::vector<int> slotOf(0x10000, -1);
-    std::vector<char16_t> chars;
-    std::vector<Weakness> w;
-    for (const Row& r : rows) {
-        int& slot = slotOf[r.target];
-        if (slot < 0) {
-            slot = int(chars.size());
-            chars.push_back(r.target);
-            w.emplace_back();
+    QHash<char16_t, Weakness> w;
+    Query q(db_, "SELECT day, target, judged, missed, latencies FROM char_day");
+    while (q.next()) {
+        const char16_t t = q.unit(1);
+        if (t < 0x80) continue;
+        const double weight = std::pow(0.5, std::max<qint64>(0, today - q.integer(0)) / kHalfLifeDays);
+        Weakness& x = w[t];
+        const qint64 judged = q.integer(2), missed = q.integer(3);
+        x.judged += weight * double(judged);
+        x.trouble += weight * double(missed);
+        x.n += judged;
+        x.missed += missed;
+        if (typical > 0) {
+            const Histogram latencies = blobColumn(q, 4);
+            for (const auto& [ms, count] : latencies.bins())
+                x.trouble += 0.5 * weight * double(count) *
+                             std::clamp(double(ms) / typical - 1.0, 0.0, kMaxSlowness);
         }
-        Weakness& x = w[size_t(slot)];
-        const double wt = weight[size_t(r.session)];
-        x.judged += wt;
-        ++x.n;
-        if (r.wrong) {
-            x.trouble += wt;
-            ++x.missed;
-        }
-        if (r.ms >= 0 && typical > 0)
-            x.trouble += 0.5 * wt * std::clamp(double(r.ms) / typical - 1.0, 0.0, kMaxSlowness);
     }
-    for (size_t i = 0; i < chars.size(); ++i) {
-        const Weakness& x = w[i];
-        if (x.trouble <= 0) continue;
-        out->push_back({QChar(chars[i]), x.trouble / (x.judged + kPriorJudgements), x.n, x.missed});
+    if (!q.ok()) {
+        if (error) *error = failure();
+        return false;
+    }
+    for (auto it = w.cbegin(); it != w.cend(); ++it) {
+        if (it->trouble <= 0) continue;
+        out->push_back({QChar(it.key()), it->trouble / (it->judged + kPriorJudgements), it->n,
+                        it->missed});
     }
     std::sort(out->begin(), out->end(), [](const WeakChar& a, const WeakChar& b) {
         return a.score != b.score ? a.score > b.score : a.ch < b.ch;

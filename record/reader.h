@@ -1,7 +1,8 @@
 #pragma once
-// Reading the record for the statistics window, the CSV export and the mistakes drill. Everything
-// the window shows comes out of one pass over the judged characters, so opening it stays quick
-// however long the learner has practised.
+// Reading the record for the statistics window, the CSV export and the mistakes drill. The
+// figures come from the sessions and the per-character sums the writer keeps (char_total, and
+// char_day for the last days), never from the judged characters one by one, so opening the
+// statistics stays quick however long the learner has practised.
 
 #include <QByteArray>
 #include <QChar>
@@ -22,6 +23,7 @@ struct SessionStat {
     qint64 id = 0;
     SessionKind kind = SessionKind::Practice;
     qint64 startedMs = 0, endedMs = 0;
+    qint64 day = 0;  // local calendar day of the start, as a Julian day number
     qint64 judged = 0, right = 0, activeMs = 0;
     QString name;
     bool remote = false;
@@ -53,7 +55,7 @@ constexpr qint64 kBestMinJudged = 20;
 constexpr qint64 kBestMinActiveMs = 20'000;
 
 struct PeriodStats {
-    qint64 sinceMs = 0;                 // 0: all time
+    qint64 sinceDay = 0;                // the first local day in it (Julian day number); 0: all time
     std::vector<SessionStat> sessions;  // oldest first, all kinds, with something judged
     Totals totals;                      // practice sessions only
     std::vector<CharStat> chars;        // every target judged in the period, most judged first
@@ -66,6 +68,7 @@ struct PeriodStats {
     std::vector<CharStat> slowest(int n, int minTimed = 3) const;
 };
 
+// The last 30 and 7 days are calendar days, today included.
 struct Snapshot {
     qint64 nowMs = 0;
     PeriodStats all, last30, last7;
@@ -98,7 +101,7 @@ public:
     RecordReader(const RecordReader&) = delete;
     RecordReader& operator=(const RecordReader&) = delete;
 
-    // All time and the last 30 and 7 days before `nowMs`.
+    // All time and the last 30 and 7 days up to the day of `nowMs`.
     bool snapshot(qint64 nowMs, Snapshot* out, QString* error);
     // Every character ever judged, most judged first.
     bool characterTable(std::vector<CharStat>* out, QString* error);

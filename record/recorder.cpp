@@ -15,6 +15,7 @@
 #include <thread>
 #include <variant>
 
+#include "record/histogram.h"
 #include "record/store.h"
 
 namespace ml::record {
@@ -36,6 +37,15 @@ using Item = std::variant<Begin, End, CharRow, KeyRow, Recorder::Job>;
 constexpr size_t kMaxWaiting = 500'000;
 
 qint64 wallNow() { return QDateTime::currentMSecsSinceEpoch(); }
+
+// The local calendar day of a time, as a Julian day number.
+qint64 dayOf(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).date().toJulianDay(); }
+
+// What a batch adds to one character's sums.
+struct Sums {
+    qint64 judged = 0, missed = 0;
+    Histogram latencies;
+};
 
 int primary(int rc) { return rc & 0xff; }
 
@@ -72,6 +82,9 @@ public:
             sqlite3_bind_text16(stmt_, i, &u, 2, SQLITE_TRANSIENT);
         }
     }
+    void bindBlob(int i, const QByteArray& b) {
+        sqlite3_bind_blob(stmt_, i, b.isEmpty() ? "" : b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    }
     void bindLetter(int i, char c) {
         const char s[1] = {c};
         sqlite3_bind_text(stmt_, i, s, c ? 1 : 0, SQLITE_TRANSIENT);
@@ -91,6 +104,7 @@ private:
 struct Current {
     bool open = false;
     SessionInfo info;
+    qint64 day = 0;
     qint64 id = 0;  // 0: no row yet
     qint64 judged = 0, right = 0, activeMs = 0;
     qint64 endedMs = 0;
@@ -119,8 +133,12 @@ struct Recorder::Impl {
     sqlite3* db = nullptr;
     std::unique_ptr<QLockFile> lock;
     Statement insertSession, updateSession, insertJudged, insertKey;
+    Statement getTotal, putTotal, getDay, putDay;
     Current current;
     QHash<char16_t, QString> codes;
+    // The batch's additions to char_total and char_day.
+    QHash<char16_t, Sums> total;
+    QHash<QPair<qint64, char16_t>, Sums> perDay;
     std::thread thread;
 
     void say(const QString& kind, const QString& text) {
@@ -134,8 +152,8 @@ struct Recorder::Impl {
         return insertSession.prepare(
                    db,
                    "INSERT INTO session(kind, started_ms, ended_ms, path, name, remote, lesson, "
-                   "judged, right, active_ms, repeats) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
-                   "?10, ?11)") &&
+                   "judged, right, active_ms, repeats, day) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, "
+                   "?9, ?10, ?11, ?12)") &&
                updateSession.prepare(db,
                                      "UPDATE session SET ended_ms = ?1, judged = ?2, right = ?3, "
                                      "active_ms = ?4 WHERE id = ?5") &&
@@ -145,14 +163,26 @@ struct Recorder::Impl {
                    "code_hints, code) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)") &&
                insertKey.prepare(db,
                                  "INSERT INTO keystroke(session, lesson, item, expected, typed, "
-                                 "right, ms) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+                                 "right, ms) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)") &&
+               getTotal.prepare(db,
+                                "SELECT judged, missed, latencies FROM char_total WHERE target = ?1") &&
+               // A code not found this time (no dictionary) keeps the one found before.
+               putTotal.prepare(db,
+                                "INSERT OR REPLACE INTO char_total(target, code, judged, missed, "
+                                "latencies) VALUES(?1, coalesce(?2, (SELECT code FROM char_total "
+                                "WHERE target = ?1)), ?3, ?4, ?5)") &&
+               getDay.prepare(db,
+                              "SELECT judged, missed, latencies FROM char_day WHERE day = ?1 AND "
+                              "target = ?2") &&
+               putDay.prepare(db,
+                              "INSERT OR REPLACE INTO char_day(day, target, judged, missed, "
+                              "latencies) VALUES(?1, ?2, ?3, ?4, ?5)");
     }
 
     void closeDb() {
-        insertSession.reset();
-        updateSession.reset();
-        insertJudged.reset();
-        insertKey.reset();
+        for (Statement* st : {&insertSession, &updateSession, &insertJudged, &insertKey, &getTotal,
+                              &putTotal, &getDay, &putDay})
+            st->reset();
         if (db) sqlite3_close_v2(db);
         db = nullptr;
     }
@@ -185,6 +215,7 @@ struct Recorder::Impl {
         s.bind(9, c.right);
         s.bind(10, c.activeMs);
         s.bind(11, qint64(c.info.repeats));
+        s.bind(12, c.day);
         const int rc = s.run();
         if (rc == SQLITE_OK) c.id = sqlite3_last_insert_rowid(db);
         return rc;
@@ -214,6 +245,7 @@ struct Recorder::Impl {
             c = Current{};
             c.open = true;
             c.info = b->info;
+            c.day = dayOf(c.info.startedMs);
             return rc;
         }
         if (auto* e = std::get_if<End>(&item)) {
@@ -241,6 +273,13 @@ struct Recorder::Impl {
                 s.bindNull(10);
             } else {
                 s.bind(10, code);
+            }
+            if (row->target != 0) {
+                for (Sums* sums : {&total[row->target], &perDay[{c.day, row->target}]}) {
+                    ++sums->judged;
+                    if (!row->right) ++sums->missed;
+                    if (row->ms >= 0) sums->latencies.add(row->ms);
+                }
             }
             return s.run();
         }
@@ -273,15 +312,76 @@ struct Recorder::Impl {
         return SQLITE_OK;
     }
 
+    // Adds `add` to the row that `get` finds (bound by `bindKey`) and writes it back with `put`.
+    template <class BindKey>
+    int addSums(Statement& get, Statement& put, const Sums& add, BindKey bindKey,
+                const QString* code) {
+        Sums now = add;
+        bindKey(get);
+        int rc = sqlite3_step(get.get());
+        if (rc == SQLITE_ROW) {
+            now.judged += sqlite3_column_int64(get.get(), 0);
+            now.missed += sqlite3_column_int64(get.get(), 1);
+            const auto* blob = static_cast<const char*>(sqlite3_column_blob(get.get(), 2));
+            now.latencies.merge(
+                Histogram::decode(QByteArray(blob, sqlite3_column_bytes(get.get(), 2))));
+            rc = SQLITE_OK;
+        } else if (rc == SQLITE_DONE) {
+            rc = SQLITE_OK;
+        }
+        sqlite3_reset(get.get());
+        sqlite3_clear_bindings(get.get());
+        if (rc != SQLITE_OK) return rc;
+        const int n = bindKey(put);
+        if (code) {
+            code->isEmpty() ? put.bindNull(n) : put.bind(n, *code);
+        }
+        const int base = code ? n + 1 : n;
+        put.bind(base, now.judged);
+        put.bind(base + 1, now.missed);
+        put.bindBlob(base + 2, now.latencies.encode());
+        return put.run();
+    }
+
+    int writeSums() {
+        for (auto it = total.cbegin(); it != total.cend(); ++it) {
+            const char16_t target = it.key();
+            const QString code = codeOf(target);
+            const int rc = addSums(getTotal, putTotal, it.value(),
+                                   [target](Statement& st) {
+                                       st.bindUnit(1, target);
+                                       return 2;
+                                   },
+                                   &code);
+            if (rc != SQLITE_OK) return rc;
+        }
+        for (auto it = perDay.cbegin(); it != perDay.cend(); ++it) {
+            const qint64 day = it.key().first;
+            const char16_t target = it.key().second;
+            const int rc = addSums(getDay, putDay, it.value(),
+                                   [day, target](Statement& st) {
+                                       st.bind(1, day);
+                                       st.bindUnit(2, target);
+                                       return 3;
+                                   },
+                                   nullptr);
+            if (rc != SQLITE_OK) return rc;
+        }
+        return SQLITE_OK;
+    }
+
     // One transaction for the batch; the result code of the first failure.
     int writeBatch(std::deque<Item>& batch) {
         int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
         Current c = current;
+        total.clear();
+        perDay.clear();
         for (Item& item : batch) {
             rc = writeItem(c, item);
             if (rc != SQLITE_OK) break;
         }
+        if (rc == SQLITE_OK) rc = writeSums();
         if (rc == SQLITE_OK && c.open) rc = updateRow(c, wallNow());
         if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
@@ -299,25 +399,31 @@ struct Recorder::Impl {
         const QString why = sqliteReason(db);
         const int p = primary(rc);
         if (p == SQLITE_CORRUPT || p == SQLITE_NOTADB) {
-            // Set the damaged file aside and go on in a new one: the session starts a new row
-            // there, with what this batch holds.
-            closeDb();
-            Opened fresh = replaceDamaged(path);
-            if (fresh.status != OpenStatus::Ok || (db = fresh.db, !prepare())) {
-                closeDb();
-                say(QStringLiteral("off"), fresh.message);
+            if (!replace()) {
                 turnOff();
                 return false;
             }
-            say(QStringLiteral("damaged"), fresh.message);
-            current.id = 0;
-            current.judged = current.right = current.activeMs = 0;
             if (writeBatch(batch) == SQLITE_OK) return true;
         }
         say(QStringLiteral("write"),
             QStringLiteral("\r练习记录 %1 暂时无法写入：%2\r\r练习照常进行，能写入时会把这段时间的记录补上。")
                 .arg(QDir::toNativeSeparators(path), why));
         return false;
+    }
+
+    // Sets the damaged file aside and goes on in a new one: the session starts a new row there.
+    bool replace() {
+        closeDb();
+        Opened fresh = replaceDamaged(path);
+        if (fresh.status != OpenStatus::Ok || !(db = fresh.db, prepare())) {
+            closeDb();
+            say(QStringLiteral("off"), fresh.message);
+            return false;
+        }
+        say(QStringLiteral("damaged"), fresh.message);
+        current.id = 0;
+        current.judged = current.right = current.activeMs = 0;
+        return true;
     }
 
     void turnOff() {
@@ -345,6 +451,9 @@ struct Recorder::Impl {
             state = State::On;
             done.notify_all();
         }
+        // Damage deep inside the file shows only when every page is read. Rows handed over
+        // meanwhile wait, and go into the new file if this one is set aside.
+        if (!intact(db) && !replace()) return turnOff();
 
         std::unique_lock<std::mutex> lk(m);
         while (true) {

@@ -7,22 +7,32 @@ namespace ml::record {
 
 Splits Splits::parse(const QByteArray& tsv) {
     Splits s;
+    s.tsv_ = tsv;
+    const char* data = tsv.constData();
+    const qsizetype size = tsv.size();
     qsizetype start = 0;
-    while (start < tsv.size()) {
+    while (start < size) {
         qsizetype end = tsv.indexOf('\n', start);
-        if (end < 0) end = tsv.size();
-        const QByteArray line = tsv.mid(start, end - start);
+        if (end < 0) end = size;
+        const qsizetype tab = tsv.indexOf('\t', start);
+        if (data[start] != '#' && tab > start && tab < end) {
+            const QString ch = QString::fromUtf8(data + start, tab - start);
+            qsizetype rootsEnd = tsv.indexOf('\t', tab + 1);
+            if (rootsEnd < 0 || rootsEnd > end) rootsEnd = end;
+            if (ch.size() == 1 && rootsEnd > tab + 1)
+                s.fields_.insert(ch[0].unicode(), {tab + 1, rootsEnd - tab - 1});
+        }
         start = end + 1;
-        if (line.isEmpty() || line.startsWith('#')) continue;
-        const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() < 2) continue;
-        const QString ch = QString::fromUtf8(fields[0]);
-        if (ch.size() != 1) continue;
-        const QStringList roots =
-            QString::fromUtf8(fields[1]).trimmed().split(u' ', Qt::SkipEmptyParts);
-        if (!roots.isEmpty()) s.roots_.insert(ch[0].unicode(), roots);
     }
     return s;
+}
+
+QStringList Splits::rootsOf(QChar c) const {
+    const auto it = fields_.constFind(c.unicode());
+    if (it == fields_.cend()) return {};
+    return QString::fromUtf8(tsv_.constData() + it->first, it->second)
+        .trimmed()
+        .split(u' ', Qt::SkipEmptyParts);
 }
 
 std::vector<RootCount> rootsInMissed(const std::vector<CharStat>& chars, const Splits& splits,

@@ -14,13 +14,16 @@ namespace ml::record {
 
 class Splits {
 public:
-    // Lines starting with '#' are comments; lines that do not parse are skipped.
+    // Lines starting with '#' are comments; lines that do not parse are skipped. Only the lines'
+    // places are noted here; a character's roots are read when asked for.
     static Splits parse(const QByteArray& tsv);
-    QStringList rootsOf(QChar c) const { return roots_.value(c.unicode()); }
-    qsizetype size() const { return roots_.size(); }
+    QStringList rootsOf(QChar c) const;
+    qsizetype size() const { return fields_.size(); }
 
 private:
-    QHash<char16_t, QStringList> roots_;
+    QByteArray tsv_;
+    // Where each character's roots field lies in tsv_.
+    QHash<char16_t, std::pair<qsizetype, qsizetype>> fields_;
 };
 
 struct RootCount {

@@ -1,6 +1,130 @@
 #include "record/schema.h"
 
+#include <sqlite3.h>
+
+#include <QDateTime>
+#include <QHash>
+#include <QPair>
+#include <algorithm>
+#include <vector>
+
+#include "record/histogram.h"
+
 namespace ml::record {
+
+namespace {
+
+struct Sums {
+    qint64 judged = 0, missed = 0;
+    Histogram latencies;
+    QString code;
+};
+
+QString textColumn(sqlite3_stmt* st, int col) {
+    const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(st, col));
+    return p ? QString::fromUtf16(p, sqlite3_column_bytes16(st, col) / 2) : QString();
+}
+
+// Step 3 for a record written before it: the sessions' days and the sums of the judged
+// characters already there, so the statistics read from the sums alone see the whole record.
+bool sumUp(sqlite3* db, QString* why) {
+    auto fail = [&] {
+        if (why) *why = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    };
+    sqlite3_stmt* st = nullptr;
+    std::vector<std::pair<qint64, qint64>> days;  // session id, day
+    if (sqlite3_prepare_v2(db, "SELECT id, started_ms FROM session", -1, &st, nullptr) != SQLITE_OK)
+        return fail();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        days.emplace_back(sqlite3_column_int64(st, 0),
+                          QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(st, 1))
+                              .date()
+                              .toJulianDay());
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return fail();
+    if (sqlite3_prepare_v2(db, "UPDATE session SET day = ?1 WHERE id = ?2", -1, &st, nullptr) !=
+        SQLITE_OK)
+        return fail();
+    for (const auto& [id, day] : days) {
+        sqlite3_bind_int64(st, 1, day);
+        sqlite3_bind_int64(st, 2, id);
+        rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) break;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE && !days.empty()) return fail();
+
+    QHash<QString, Sums> total;
+    QHash<QPair<qint64, QString>, Sums> perDay;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT s.day, j.target, j.right, j.ms, j.code FROM judged j JOIN "
+                           "session s ON s.id = j.session WHERE j.target <> ''",
+                           -1, &st, nullptr) != SQLITE_OK)
+        return fail();
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const QString target = textColumn(st, 1);
+        const bool wrong = sqlite3_column_int64(st, 2) == 0;
+        const bool timed = sqlite3_column_type(st, 3) != SQLITE_NULL;
+        const qint64 ms = sqlite3_column_int64(st, 3);
+        Sums& t = total[target];
+        if (t.code.isEmpty() && sqlite3_column_type(st, 4) != SQLITE_NULL) t.code = textColumn(st, 4);
+        for (Sums* s : {&t, &perDay[{sqlite3_column_int64(st, 0), target}]}) {
+            ++s->judged;
+            if (wrong) ++s->missed;
+            if (timed) s->latencies.add(qint32(std::clamp<qint64>(ms, 0, Histogram::kMaxMs)));
+        }
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return fail();
+
+    auto put = [&](sqlite3_stmt* ins, int n, const Sums& s) {
+        sqlite3_bind_int64(ins, n, s.judged);
+        sqlite3_bind_int64(ins, n + 1, s.missed);
+        const QByteArray blob = s.latencies.encode();
+        sqlite3_bind_blob(ins, n + 2, blob.constData() ? blob.constData() : "", int(blob.size()),
+                          SQLITE_TRANSIENT);
+        const int r = sqlite3_step(ins);
+        sqlite3_reset(ins);
+        sqlite3_clear_bindings(ins);
+        return r == SQLITE_DONE;
+    };
+    if (sqlite3_prepare_v2(db,
+                           "INSERT INTO char_total(target, code, judged, missed, latencies) "
+                           "VALUES(?1, ?2, ?3, ?4, ?5)",
+                           -1, &st, nullptr) != SQLITE_OK)
+        return fail();
+    for (auto it = total.cbegin(); it != total.cend(); ++it) {
+        sqlite3_bind_text16(st, 1, it.key().utf16(), int(it.key().size() * 2), SQLITE_TRANSIENT);
+        if (!it->code.isEmpty())
+            sqlite3_bind_text16(st, 2, it->code.utf16(), int(it->code.size() * 2), SQLITE_TRANSIENT);
+        if (!put(st, 3, *it)) {
+            sqlite3_finalize(st);
+            return fail();
+        }
+    }
+    sqlite3_finalize(st);
+    if (sqlite3_prepare_v2(db,
+                           "INSERT INTO char_day(day, target, judged, missed, latencies) "
+                           "VALUES(?1, ?2, ?3, ?4, ?5)",
+                           -1, &st, nullptr) != SQLITE_OK)
+        return fail();
+    for (auto it = perDay.cbegin(); it != perDay.cend(); ++it) {
+        sqlite3_bind_int64(st, 1, it.key().first);
+        sqlite3_bind_text16(st, 2, it.key().second.utf16(), int(it.key().second.size() * 2),
+                            SQLITE_TRANSIENT);
+        if (!put(st, 3, *it)) {
+            sqlite3_finalize(st);
+            return fail();
+        }
+    }
+    sqlite3_finalize(st);
+    return true;
+}
+
+}  // namespace
 
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> steps = {
@@ -90,6 +214,29 @@ CREATE TABLE drill_setting(
   value TEXT NOT NULL
 );
 )sql"},
+        {3, R"sql(
+-- The judged characters summed up as they are written, so that the statistics need not read every
+-- judged character: per character for all time, and per character and day (the local day of its
+-- session, session.day, a Julian day number). latencies: the histogram of the ms column, as
+-- (ms, count) pairs of little-endian unsigned 32-bit numbers in rising order of ms.
+ALTER TABLE session ADD COLUMN day INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE char_total(
+  target TEXT PRIMARY KEY,
+  code TEXT,
+  judged INTEGER NOT NULL,
+  missed INTEGER NOT NULL,
+  latencies BLOB NOT NULL
+) WITHOUT ROWID;
+CREATE TABLE char_day(
+  day INTEGER NOT NULL,
+  target TEXT NOT NULL,
+  judged INTEGER NOT NULL,
+  missed INTEGER NOT NULL,
+  latencies BLOB NOT NULL,
+  PRIMARY KEY(day, target)
+) WITHOUT ROWID;
+)sql",
+         sumUp},
     };
     return steps;
 }

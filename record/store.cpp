@@ -226,16 +226,6 @@ Opened openWritable(const QString& path, bool mayRecover) {
     if ((version == 0 && all > 0) || (version > 0 && own < 3))
         return fail(db, OpenStatus::NotARecord, notARecord(path, true));
 
-    if (version > 0) {
-        // Runs on the recorder's own thread, so a large record costs the window nothing here.
-        rc = queryText(db, "PRAGMA quick_check(1)", &value);
-        if (isDamage(rc) || (rc == SQLITE_OK && value != QLatin1String("ok"))) {
-            why = rc == SQLITE_OK ? value : sqliteReason(db);
-            return damaged();
-        }
-        if (rc != SQLITE_OK) return failWriting(db, path, rc);
-    }
-
     rc = queryText(db, "PRAGMA journal_mode = WAL", &value);
     if (rc != SQLITE_OK) return failWriting(db, path, rc);
     rc = exec(db, "PRAGMA synchronous = NORMAL");
@@ -306,6 +296,12 @@ Opened openForWriting(const QString& path, std::unique_ptr<QLockFile>* lock) {
         lf->unlock();
     }
     return opened;
+}
+
+bool intact(sqlite3* db) {
+    QString value;
+    const int rc = queryText(db, "PRAGMA quick_check(1)", &value);
+    return !isDamage(rc) && !(rc == SQLITE_OK && value != QLatin1String("ok"));
 }
 
 Opened replaceDamaged(const QString& path) {

@@ -35,6 +35,10 @@ struct Opened {
 // killed process loses nothing committed) without waiting for the disk.
 Opened openForWriting(const QString& path, std::unique_ptr<QLockFile>* lock);
 
+// Whether a look through the whole file finds it sound. It reads every page, so the recorder runs
+// it on its own thread after opening rather than while the window waits.
+bool intact(sqlite3* db);
+
 // After the record was found damaged while open: moves it aside and makes a new one in its place.
 // The caller holds the lock and has closed its connection.
 Opened replaceDamaged(const QString& path);

@@ -9,8 +9,10 @@
 
 #include "platform/cp936.h"
 #include "record/drill.h"
+#include "record/histogram.h"
 #include "record/recorder.h"
 #include "record/roots.h"
+#include "record/schema.h"
 #include "record/tally.h"
 #include "support/recorddb.h"
 #include "support/tempdir.h"
@@ -84,7 +86,7 @@ protected:
     std::unique_ptr<Recorder> recorder;
 };
 
-TEST_F(RecordFixture, PeriodsTotalsAndCharactersComeOutOfOnePass) {
+TEST_F(RecordFixture, PeriodsTotalsAndCharactersOfAllTimeAndTheLastDays) {
     session(40, {{u'中', u'中', -1}, {u'国', u'图', 400}, {u'中', u'中', 200}});
     session(10, {{u'人', u'入', -1}, {u'人', u'人', 1000}, {u'中', u'中', 300}});
     session(1, {{u'国', u'国', -1}, {u'国', u'国', 500}, {u'中', u'种', 700}, {u'工', u'工', 100}});
@@ -296,6 +298,85 @@ TEST(PassTally, SpeedAccuracyAndMostMissedOfAPass) {
     t.reset();
     EXPECT_EQ(t.judged(), 0);
     EXPECT_EQ(t.accuracy(), 100);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LatencyHistogram, MediansMergesAndTheBlobRoundTrip) {
+    using ml::record::Histogram;
+    struct Case {
+        std::vector<int> ms;
+        int median;
+    };
+    const Case cases[] = {
+        {{}, -1},
+        {{300}, 300},
+        {{400, 200}, 300},           // the mean of the middle two
+        {{100, 100, 900}, 100},
+        {{100, 200, 300, 301}, 250},
+        {{70'000, 80'000}, Histogram::kMaxMs},  // a minute is a pause, however long
+    };
+    for (const Case& c : cases) {
+        Histogram h;
+        for (int v : c.ms) h.add(v);
+        EXPECT_EQ(h.median(), c.median);
+        EXPECT_EQ(Histogram::decode(h.encode()).median(), c.median);
+        EXPECT_EQ(Histogram::decode(h.encode()).count(), qint64(c.ms.size()));
+    }
+    Histogram a, b;
+    for (int v : {100, 300, 500}) a.add(v);
+    for (int v : {300, 300, 700}) b.add(v);
+    a.merge(b);
+    EXPECT_EQ(a.count(), 6);
+    EXPECT_EQ(a.median(), 300);
+    EXPECT_EQ(a.bins(), (std::vector<std::pair<qint32, qint64>>{{100, 1}, {300, 3}, {500, 1}, {700, 1}}));
+    // A truncated blob loses its last, partial pair and nothing else.
+    const QByteArray blob = a.encode();
+    EXPECT_EQ(Histogram::decode(blob.left(blob.size() - 3)).count(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+// A record written before the per-character sums existed: taking the later steps sums up what it
+// already holds, so the statistics and the CSV see the old characters as the new.
+TEST(RecordMigration, AnOlderRecordIsSummedUpWhenMigrated) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(u"练习记录.db"_s);
+    {
+        mltest::RecordDb db(path, true);
+        ASSERT_TRUE(db.exec(QString::fromUtf8(ml::record::migrations()[0].sql)));
+        ASSERT_TRUE(db.exec(u"PRAGMA user_version = 1"_s));
+        ASSERT_TRUE(db.exec(
+            u"INSERT INTO session(id, started_ms, ended_ms, judged, right) VALUES(1, %1, %1, 4, 2);"
+            "INSERT INTO judged(session, line, pos, target, typed, right, ms, hint_display, "
+            "code_hints, code) VALUES"
+            "(1, 1, 1, '中', '中', 1, NULL, 0, 0, 'khk'),"
+            "(1, 1, 2, '中', '种', 0, 300, 0, 0, 'khk'),"
+            "(1, 1, 3, '国', '国', 1, 500, 0, 0, NULL),"
+            "(1, 1, 4, '', 'x', 0, 100, 0, 0, NULL)"_s.arg(kNow)));
+    }
+    OpenStatus status;
+    QString message;
+    auto r = RecordReader::open(path, &status, &message);
+    ASSERT_TRUE(r) << message.toStdString();
+    std::vector<CharStat> table;
+    ASSERT_TRUE(r->characterTable(&table, &message));
+    EXPECT_EQ(QString::fromUtf8(toCsv(table)),
+              u"character,code,judged,missed,median_ms\n中,khk,2,1,300\n国,,1,0,500\n"_s);
+    Snapshot s;
+    ASSERT_TRUE(r->snapshot(kNow, &s, &message));
+    ASSERT_EQ(s.last7.chars.size(), 2u);
+    EXPECT_EQ(s.last7.sessions.size(), 1u);
+    r.reset();
+    mltest::RecordDb db(path);
+    EXPECT_EQ(db.value("PRAGMA user_version").toInt(), ml::record::schemaVersion());
+    EXPECT_EQ(db.value("SELECT day FROM session").toLongLong(),
+              QDateTime::fromMSecsSinceEpoch(kNow).date().toJulianDay());
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 // Order: names in the order they first appear; each name's codes longest first, so a lookup,
 // which takes the first record, shows the full code. Codes of equal length keep the file's order
 // (the weights of a character's alternative full codes are almost always equal, so they would
-// not rank them anyway). The output depends on nothing but the input.
+// not rank them anyway). The weights are kept in ppl.weight, and give each character its most
+// frequent two-character word (table common_word). The output depends on nothing but the input.
 
 #include <QByteArray>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "hints/dictionary.h"
@@ -32,6 +34,7 @@ namespace {
 struct Group {
     QString name;
     std::vector<QString> codes;
+    std::optional<qint64> weight;  // the highest of its entries, when the table gives one
 };
 
 struct Stats {
@@ -98,7 +101,13 @@ bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
         auto it = groupOf.constFind(key);
         if (it == groupOf.cend()) {
             it = groupOf.insert(key, groups.size());
-            groups.push_back({key, {}});
+            groups.push_back({key, {}, std::nullopt});
+        }
+        if (fields.size() >= 3) {
+            bool numeric = false;
+            const qint64 weight = fields[2].toLongLong(&numeric);
+            std::optional<qint64>& w = groups[*it].weight;
+            if (numeric && (!w || weight > *w)) w = weight;
         }
         std::vector<QString>& codes = groups[*it].codes;
         if (std::find(codes.begin(), codes.end(), code) != codes.end()) {
@@ -124,11 +133,11 @@ int main(int argc, char** argv) {
     Stats stats;
     if (!readTable(input, groups, stats)) return 1;
 
-    std::vector<std::pair<QString, QString>> rows;
+    std::vector<ml::DictionaryRow> rows;
     for (Group& group : groups) {
         std::stable_sort(group.codes.begin(), group.codes.end(),
                          [](const QString& a, const QString& b) { return a.size() > b.size(); });
-        for (QString& code : group.codes) rows.emplace_back(group.name, std::move(code));
+        for (QString& code : group.codes) rows.push_back({group.name, std::move(code), group.weight});
     }
     if (rows.empty()) {
         complain(QStringLiteral("%1 holds no usable entries").arg(input));
@@ -136,7 +145,7 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    if (!ml::writeDictionary(output, rows, &error)) {
+    if (!ml::writeDictionaryRows(output, rows, &error)) {
         complain(error);
         return 1;
     }
