@@ -83,7 +83,7 @@ Art Art::load(const QString& home, qreal dpr) {
     a.openLocalHi = pic(QStringLiteral("open_hi.png"));
     a.openRemote = pic(QStringLiteral("remote.png"));
     a.openRemoteHi = pic(QStringLiteral("remote_hi.png"));
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         a.cmd[i] = pic(QStringLiteral("cmd%1.png").arg(i + 1));
         a.cmdHi[i] = pic(QStringLiteral("cmd%1_hi.png").arg(i + 1));
     }

@@ -13,7 +13,7 @@ namespace ml {
 struct Art {
     QPixmap background;                                        // 1021 × 738
     QPixmap openLocal, openLocalHi, openRemote, openRemoteHi;  // 86 × 23
-    std::array<QPixmap, 3> cmd, cmdHi;                         // settings, lookup, about
+    std::array<QPixmap, 4> cmd, cmdHi;                         // settings, lookup, about, statistics
     QPixmap helpHide, hideHelp;                                // 855 × 73
     QPixmap whiteCi, whiteBai;                                 // 217 × 52, 173 × 56
     std::array<QPixmap, 25> keys;                              // 29 × 29, a … y

@@ -422,7 +422,7 @@ void drawCell(QPainter& p, const RootTable& t, const Cell& c) {
 // ---------------------------------------------------------------------------------------------
 // Small pictograms, drawn in a 24 × 24 box at `box`.
 
-enum class Glyph { Clock, Speed, Target, Folder, Network, Gear, Lookup, Info };
+enum class Glyph { Clock, Speed, Target, Folder, Network, Gear, Lookup, Info, Course, Chart };
 
 void pictogram(QPainter& p, Glyph g, const QRectF& box, const QColor& ink, qreal weight = 1.8) {
     p.save();
@@ -503,12 +503,26 @@ void pictogram(QPainter& p, Glyph g, const QRectF& box, const QColor& ink, qreal
             p.setPen(pen);
             p.drawLine(QPointF(15.8, 15.8), QPointF(20.5, 20.5));
             break;
+        case Glyph::Course: {
+            // A key cap with steps rising across it: the course, key by key.
+            p.drawRoundedRect(QRectF(3, 3.5, 18, 17), 4, 4);
+            p.drawPolyline(QPolygonF({QPointF(6.5, 16.5), QPointF(10, 16.5), QPointF(10, 12.5),
+                                      QPointF(13.8, 12.5), QPointF(13.8, 8.5), QPointF(17.5, 8.5)}));
+            break;
+        }
         case Glyph::Info:
             p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
             p.setPen(Qt::NoPen);
             p.setBrush(ink);
             p.drawEllipse(QPointF(12, 7.6), 1.5, 1.5);
             p.drawRoundedRect(QRectF(10.8, 10.3, 2.4, 7.6), 1.1, 1.1);
+            break;
+        case Glyph::Chart:
+            // Three bars on a base line, outlined like the other icons: a record of progress.
+            p.drawLine(QPointF(2.5, 21), QPointF(21.5, 21));
+            p.drawRoundedRect(QRectF(4, 12.5, 4.2, 8.5), 1, 1);
+            p.drawRoundedRect(QRectF(9.9, 4, 4.2, 17), 1, 1);
+            p.drawRoundedRect(QRectF(15.8, 8.5, 4.2, 12.5), 1, 1);
             break;
     }
     p.restore();
@@ -570,18 +584,15 @@ void drawBackground(QPainter& p, const RootTable& t) {
     bg.setColorAt(1, QColor(0xE6, 0xEB, 0xF1));
     p.fillRect(all, bg);
 
-    // Header: the file-name field, the title and (as separate pictures) the two open buttons.
+    // Header: the file-name field, the logo and (as separate pictures) the three buttons, the
+    // course first, 18 pixels apart like the gaps around the logo.
     {
-        const QRectF field(62, 23, 468, 30);
+        const QRectF field(62, 23, 498, 30);
         shadow(p, field, 6, 4, QColor(0x1E, 0x32, 0x50, 22), QPointF(0, 1));
         p.setPen(QPen(QColor(0xCC, 0xD5, 0xDF), 1));
         p.setBrush(Qt::white);
         p.drawRoundedRect(field.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-        drawLogo(p, QRectF(552, 21, 34, 34));
-        text(p, QRectF(594, 18, 140, 24), QStringLiteral("墨岚打字通"), font(kKai, 21), kInk,
-             Qt::AlignLeft | Qt::AlignVCenter);
-        text(p, QRectF(595, 41, 140, 16), QStringLiteral("五笔字型 86 版练习"), font(kUi, 10),
-             kMuted, Qt::AlignLeft | Qt::AlignVCenter);
+        drawLogo(p, QRectF(578, 21, 34, 34));
     }
 
     // One card for the hints and the practice line, divided by a hairline.
@@ -703,7 +714,7 @@ void drawButton(QPainter& p, const QString& label, Glyph icon, bool hi) {
 }
 
 void drawCommand(QPainter& p, int which, bool hi) {
-    const Glyph g[3] = {Glyph::Gear, Glyph::Lookup, Glyph::Info};
+    const Glyph g[4] = {Glyph::Gear, Glyph::Lookup, Glyph::Info, Glyph::Chart};
     if (hi) {
         p.setPen(Qt::NoPen);
         p.setBrush(mix(Qt::white, kAccent, 0.14));
@@ -774,6 +785,28 @@ void drawKey(QPainter& p, char letter) {
     p.drawEllipse(c, 13, 13);
     text(p, QRectF(0, 0, 29, 29), QString(QChar(letter).toUpper()), font(kLatin, 17, QFont::Bold),
          kLitRed);
+}
+
+// The ring round the key to press next in a drill; the lit key picture shows through it.
+void drawNextKey(QPainter& p) {
+    const QPointF c(18.5, 18.5);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0x2F, 0x6B, 0xAE, 70), 6));
+    p.drawEllipse(c, 15.5, 15.5);
+    p.setPen(QPen(QColor(0x2F, 0x6B, 0xAE), 2.4));
+    p.drawEllipse(c, 16, 16);
+}
+
+// The space bar, which the chart of letter keys has no cell for, lit as the next key.
+void drawSpaceKey(QPainter& p) {
+    const QRectF r(1.5, 1.5, 83, 26);
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, QColor(0xFF, 0xF1, 0x9A));
+    g.setColorAt(1, QColor(0xF2, 0xB1, 0x0C));
+    p.setPen(QPen(QColor(0x2F, 0x6B, 0xAE), 2.4));
+    p.setBrush(g);
+    p.drawRoundedRect(r, 8, 8);
+    text(p, r, QStringLiteral("空格"), font(kUi, 13, QFont::Bold), kLitRed);
 }
 
 // A keyboard sketch with both hands, the hand that types the zone reaching for its row.
@@ -1127,6 +1160,13 @@ QPoint keyPicturePos(char letter) {
     return {};
 }
 
+QList<QPair<char, QRectF>> keyboardCellRects() {
+    QList<QPair<char, QRectF>> out;
+    for (const Cell& c : keyboardCells()) out.append({c.letter, c.rect});
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return out;
+}
+
 }  // namespace ml::art
 
 namespace ml::art {
@@ -1147,10 +1187,12 @@ const QList<PictureSpec>& pictures() {
             const char* label;
             Glyph icon;
             bool hi;
-        } buttons[4] = {{"open.png", "打开练习", Glyph::Folder, false},
+        } buttons[6] = {{"open.png", "打开练习", Glyph::Folder, false},
                         {"open_hi.png", "打开练习", Glyph::Folder, true},
                         {"remote.png", "远程练习", Glyph::Network, false},
-                        {"remote_hi.png", "远程练习", Glyph::Network, true}};
+                        {"remote_hi.png", "远程练习", Glyph::Network, true},
+                        {"course.png", "五笔课程", Glyph::Course, false},
+                        {"course_hi.png", "五笔课程", Glyph::Course, true}};
         for (const auto& b : buttons) {
             const QString label = QString::fromUtf8(b.label);
             const Glyph icon = b.icon;
@@ -1158,12 +1200,16 @@ const QList<PictureSpec>& pictures() {
             add(QString::fromLatin1(b.file), {86, 23},
                 [=](QPainter& p, const RootTable&) { drawButton(p, label, icon, hi); });
         }
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             add(QStringLiteral("cmd%1.png").arg(i + 1), {44, 40},
                 [i](QPainter& p, const RootTable&) { drawCommand(p, i, false); });
             add(QStringLiteral("cmd%1_hi.png").arg(i + 1), {44, 40},
                 [i](QPainter& p, const RootTable&) { drawCommand(p, i, true); });
         }
+        add(QStringLiteral("drill_next.png"), {37, 37},
+            [](QPainter& p, const RootTable&) { drawNextKey(p); });
+        add(QStringLiteral("drill_space.png"), {86, 29},
+            [](QPainter& p, const RootTable&) { drawSpaceKey(p); });
         add(QStringLiteral("helphide.png"), {855, 73},
             [](QPainter& p, const RootTable&) { drawLegend(p); });
         add(QStringLiteral("hidehelp.png"), {855, 73}, white);

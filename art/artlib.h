@@ -94,4 +94,8 @@ QImage appIcon(int size);
 // Where the 25 key pictures lie in the main window (29 × 29 each).
 QPoint keyPicturePos(char letter);
 
+// The cells of the root keyboard chart that the background draws, in window coordinates, a … y:
+// the statistics colour them over a copy of the chart.
+QList<QPair<char, QRectF>> keyboardCellRects();
+
 }  // namespace ml::art

@@ -221,11 +221,14 @@ enum class Pictures {
 // One right character per iteration. The 28th character of a line ends the round: the progress
 // record is written, the next line read and the cells reset. That is part of typing a line, so it
 // stays in the timing (1 keystroke in 28), as the line edit's reset does in the baseline.
+// `recorded`: the learning record keeps every judged character (as in use); off, practice goes
+// on unrecorded, for the cost of the record itself.
 void formKeystrokes(benchmark::State& state, bool hints, bool painted,
-                    Pictures pictures = Pictures::Unmanaged) {
+                    Pictures pictures = Pictures::Unmanaged, bool recorded = true) {
     QuietPlatform p;
     ml::Form1 form(p, folder->home);
     ml::installCommands(form);
+    if (!recorded) form.stopRecording();
     if (painted) {
         form.show();
         QCoreApplication::processEvents();
@@ -277,6 +280,12 @@ void BM_KeystrokeForm1HintsCold(benchmark::State& state) {
     formKeystrokes(state, true, false, Pictures::Cold);
 }
 void BM_KeystrokeForm1Painted(benchmark::State& state) { formKeystrokes(state, false, true); }
+void BM_KeystrokeForm1Unrecorded(benchmark::State& state) {
+    formKeystrokes(state, false, false, Pictures::Unmanaged, false);
+}
+void BM_KeystrokeForm1PaintedUnrecorded(benchmark::State& state) {
+    formKeystrokes(state, false, true, Pictures::Unmanaged, false);
+}
 
 // ---- (c), (d) the hint display for the next character ----
 
@@ -350,6 +359,8 @@ BENCHMARK(BM_KeystrokeForm1HintsPrefetched);
 BENCHMARK(BM_KeystrokeForm1HintsCold);
 BENCHMARK(BM_KeystrokeLineEditPainted)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeystrokeForm1Painted)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeystrokeForm1Unrecorded);
+BENCHMARK(BM_KeystrokeForm1PaintedUnrecorded)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeChar)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeWord)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HelpmeCharCold)->Unit(benchmark::kMicrosecond);
@@ -385,6 +396,10 @@ int main(int argc, char** argv) {
                         "BM_KeystrokeLineEditIdle");
     reporter.printRatio("keystroke painted/QLineEdit painted", "BM_KeystrokeForm1Painted",
                         "BM_KeystrokeLineEditPainted");
+    reporter.printRatio("keystroke recorded/unrecorded", "BM_KeystrokeForm1",
+                        "BM_KeystrokeForm1Unrecorded");
+    reporter.printRatio("painted recorded/unrecorded", "BM_KeystrokeForm1Painted",
+                        "BM_KeystrokeForm1PaintedUnrecorded");
     reporter.printRatio("Helpme char/QLineEdit", "BM_HelpmeChar", "BM_KeystrokeLineEdit");
     reporter.printRatio("Helpme word/QLineEdit", "BM_HelpmeWord", "BM_KeystrokeLineEdit");
     reporter.printRatio("Helpme char cold/QLineEdit", "BM_HelpmeCharCold", "BM_KeystrokeLineEdit");

@@ -34,7 +34,40 @@ void installCommands(Form1& form) {
     form.setCommands(std::move(commands));
 }
 
+bool KeyCommands::drillKeyPress(QKeyEvent* ke) {
+    // Only the letters of the codes, the space bar, Backspace, Enter and the function keys act;
+    // every other key is taken so that the box never sees it.
+    if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return true;
+    const int key = ke->key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Y) {
+        // A key held down repeats; a code is typed a key at a time.
+        if (!ke->isAutoRepeat()) f_.drillKey(QChar(u'a' + (key - Qt::Key_A)));
+        return true;
+    }
+    if (key == Qt::Key_Space) {
+        if (!ke->isAutoRepeat()) f_.drillKey(QChar(u' '));
+        return true;
+    }
+    qint16 code = virtualKey(key);
+    const bool function = code >= vk::F1 && code <= vk::F12;
+    if (function || code == vk::Back || code == vk::Return) {
+        if (!f_.txtInput->hasFocus() && f_.txtInput->isEnabled()) f_.txtInput->setFocus();
+        txtInput_KeyDown(code, static_cast<qint16>(ke->modifiers() >> 25));
+        f_.drillRefresh();
+    }
+    return true;
+}
+
 bool KeyCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (f_.inDrill() && (watched == f_.txtInput || watched == &f_)) {
+        // Nothing is composed in a drill: an input method that still sends text is ignored.
+        if (event->type() == QEvent::InputMethod) return true;
+        if (event->type() == QEvent::KeyPress) {
+            if (watched == &f_ && f_.txtInput->hasFocus()) return false;  // had it already
+            return drillKeyPress(static_cast<QKeyEvent*>(event));
+        }
+        return false;
+    }
     if (watched == f_.txtInput && event->type() == QEvent::InputMethod) {
         // While the input method composes, its pre-edit text is not part of the box's text.
         composing_ = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
@@ -83,6 +116,20 @@ void KeyCommands::txtInput_KeyDown(qint16& KeyCode, qint16 /*Shift*/) {
         codeHintsOff();
     };
 
+    if (f.inDrill()) {
+        // Drill mode: F10 and F11 leave it for text practice, F12, Enter and Backspace act on the
+        // round; the hint and chart keys work as in text practice; the rest changes nothing.
+        switch (KeyCode) {
+            case vk::F10:
+            case vk::F11: f.leaveDrill(); break;
+            case vk::F12: KeyCode = 0; return f.drillRestart();
+            case vk::Return: KeyCode = 0; return f.drillEnter();
+            case vk::Back: KeyCode = 0; return f.drillBackspace();
+            case vk::F1: case vk::F2: case vk::F3: case vk::F4: case vk::F5: case vk::F6:
+            case vk::F7: case vk::F8: case vk::F9: break;
+            default: KeyCode = 0; return;
+        }
+    }
     if (KeyCode == vk::Escape) {
         f.chartHideAll();
         KeyCode = 0;

@@ -3,6 +3,7 @@
 // the end of a line, Page Down, Backspace) and the smaller one of the window itself, which
 // answers before a practice file is open.
 
+#include <QKeyEvent>
 #include <QObject>
 
 #include "practice/form1.h"
@@ -21,6 +22,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A key in drill mode; always taken.
+    bool drillKeyPress(QKeyEvent* ke);
+
     Form1& f_;
     // The input method has a composition open in the input box.
     bool composing_ = false;

@@ -1,8 +1,14 @@
 #include "host.h"
 
+#include <QMetaObject>
+#include <QShortcut>
+
 #include "dialogs/findit.h"
 #include "dialogs/frmabout.h"
+#include "dialogs/lessonpicker.h"
 #include "dialogs/readandset.h"
+#include "dialogs/statshost.h"
+#include "dialogs/summary.h"
 #include "practice/form1.h"
 
 namespace ml {
@@ -21,6 +27,14 @@ DialogHost::DialogHost(Form1& form) : QObject(&form), form_(form) {
     connect(&form, &Form1::lookupRequested, this, &DialogHost::showLookup);
     connect(&form, &Form1::aboutRequested, this, &DialogHost::showAbout);
     connect(&form, &Form1::closing, this, &DialogHost::showAbout);
+    connect(&form, &Form1::courseRequested, this, &DialogHost::showCourse);
+    connect(&form, &Form1::statisticsRequested, this, &DialogHost::showStatistics);
+    connect(&form, &Form1::passCompleted, this, &DialogHost::showSummary);
+    // Ctrl+T: no input method takes it, and the line edit has no use for it.
+    auto* key = new QShortcut(QKeySequence(kStatisticsKey), &form);
+    key->setObjectName(QStringLiteral("statisticsKey"));
+    key->setContext(Qt::WindowShortcut);
+    connect(key, &QShortcut::activated, this, &DialogHost::showStatistics);
 }
 
 DialogHost::~DialogHost() {
@@ -29,11 +43,18 @@ DialogHost::~DialogHost() {
     delete settings_.data();
     delete lookup_.data();
     delete about_.data();
+    delete course_.data();
+    // The statistics window asks its provider for figures: it goes first.
+    delete statistics_.data();
+    statsProvider_.reset();
 }
 
 readandset* DialogHost::settings() const { return settings_.data(); }
 findit* DialogHost::lookup() const { return lookup_.data(); }
 frmAbout* DialogHost::about() const { return about_.data(); }
+LessonPicker* DialogHost::course() const { return course_.data(); }
+QWidget* DialogHost::statistics() const { return statistics_.data(); }
+PassSummary* DialogHost::summary() const { return summary_.data(); }
 
 void DialogHost::showSettings() {
     if (!settings_) settings_ = new readandset(form_);
@@ -48,6 +69,38 @@ void DialogHost::showLookup() {
 void DialogHost::showAbout() {
     if (!about_) about_ = new frmAbout(form_.platform(), form_.folder().data);
     bringForward(about_);
+}
+
+void DialogHost::showCourse() {
+    if (!course_)
+        course_ = new LessonPicker(form_);
+    else
+        course_->refresh();
+    bringForward(course_);
+}
+
+void DialogHost::showStatistics() {
+    if (statistics_) {
+        // Brought forward after more practice: the figures are read again.
+        QMetaObject::invokeMethod(statistics_, "refresh");
+        bringForward(statistics_);
+        return;
+    }
+    if (!statsProvider_) statsProvider_ = std::make_unique<StatsProvider>(form_);
+    QString message;
+    QWidget* w = createStatsWindow(statsProvider_.get(), &message);
+    if (!w) {
+        form_.platform().messageBox(&form_, message, MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    }
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    statistics_ = w;
+    bringForward(w);
+}
+
+void DialogHost::showSummary() {
+    if (!summary_) summary_ = new PassSummary(form_);
+    summary_->showPass();
 }
 
 DialogHost& installDialogs(Form1& form) { return *new DialogHost(form); }

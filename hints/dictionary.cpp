@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -76,6 +78,9 @@ CodeDictionary::~CodeDictionary() { close(); }
 void CodeDictionary::close() {
     if (stmt_) sqlite3_finalize(stmt_);
     stmt_ = nullptr;
+    if (wordStmt_) sqlite3_finalize(wordStmt_);
+    wordStmt_ = nullptr;
+    wordTableMissing_ = false;
     // Closing ends the read transaction too.
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -166,6 +171,21 @@ std::optional<CodeDictionary::Result> CodeDictionary::search(const QString& quer
     return Result{Outcome::PlainMiss, QString(), QString()};
 }
 
+QString CodeDictionary::commonWord(QChar c) {
+    if (!stmt_ || wordTableMissing_) return {};
+    if (!wordStmt_ && sqlite3_prepare_v3(db_, "SELECT word FROM common_word WHERE ch = ?1", -1,
+                                         SQLITE_PREPARE_PERSISTENT, &wordStmt_,
+                                         nullptr) != SQLITE_OK) {
+        wordTableMissing_ = true;
+        return {};
+    }
+    if (sqlite3_get_autocommit(db_) && !beginRead()) return {};
+    const ResetOnExit reset(wordStmt_);
+    if (!bindText(wordStmt_, 1, QString(c))) return {};
+    if (sqlite3_step(wordStmt_) != SQLITE_ROW) return {};
+    return columnText(wordStmt_, 0).value_or(QString());
+}
+
 bool writeDictionary(const QString& path, const std::vector<std::pair<QString, QString>>& rows,
                      QString* error) {
     std::vector<DictionaryRow> records;
@@ -201,14 +221,17 @@ bool writeDictionaryRows(const QString& path, const std::vector<DictionaryRow>& 
         "PRAGMA page_size = 4096;"
         "PRAGMA journal_mode = OFF;"
         "BEGIN;"
-        "CREATE TABLE ppl(name TEXT, email TEXT, key TEXT);";
+        "CREATE TABLE ppl(name TEXT, email TEXT, key TEXT, weight INTEGER);"
+        "CREATE TABLE common_word(ch TEXT PRIMARY KEY, word TEXT NOT NULL) WITHOUT ROWID;";
     if (sqlite3_exec(db, setup, nullptr, nullptr, nullptr) != SQLITE_OK) {
         return fail(sqliteMessage(db));
     }
-    if (sqlite3_prepare_v2(db, "INSERT INTO ppl(name, email, key) VALUES(?1, ?2, ?3)", -1, &insert,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, "INSERT INTO ppl(name, email, key, weight) VALUES(?1, ?2, ?3, ?4)",
+                           -1, &insert, nullptr) != SQLITE_OK) {
         return fail(sqliteMessage(db));
     }
+    // The best word of each character, found while the rows go by.
+    QHash<QChar, std::pair<qint64, QString>> best;
     for (const DictionaryRow& row : rows) {
         bool bound = bindText(insert, 1, row.name) && bindText(insert, 3, dictionaryKey(row.name));
         if (row.email) {
@@ -216,7 +239,34 @@ bool writeDictionaryRows(const QString& path, const std::vector<DictionaryRow>& 
         } else {
             bound = bound && sqlite3_bind_null(insert, 2) == SQLITE_OK;
         }
+        if (row.weight) {
+            bound = bound && sqlite3_bind_int64(insert, 4, *row.weight) == SQLITE_OK;
+        } else {
+            bound = bound && sqlite3_bind_null(insert, 4) == SQLITE_OK;
+        }
         if (!bound || sqlite3_step(insert) != SQLITE_DONE) return fail(sqliteMessage(db));
+        sqlite3_reset(insert);
+        if (row.name.size() == 2 && row.name[0].unicode() >= 0x80 && row.name[1].unicode() >= 0x80) {
+            const qint64 weight = row.weight.value_or(0);
+            for (QChar c : row.name) {
+                auto it = best.find(c);
+                if (it == best.end() || weight > it->first) best.insert(c, {weight, row.name});
+            }
+        }
+    }
+    sqlite3_finalize(insert);
+    insert = nullptr;
+    if (sqlite3_prepare_v2(db, "INSERT INTO common_word(ch, word) VALUES(?1, ?2)", -1, &insert,
+                           nullptr) != SQLITE_OK) {
+        return fail(sqliteMessage(db));
+    }
+    // In key order, so that the file's bytes depend on the rows alone.
+    QList<QChar> chars = best.keys();
+    std::sort(chars.begin(), chars.end());
+    for (QChar c : chars) {
+        if (!bindText(insert, 1, QString(c)) || !bindText(insert, 2, best.value(c).second) ||
+            sqlite3_step(insert) != SQLITE_DONE)
+            return fail(sqliteMessage(db));
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);

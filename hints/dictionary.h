@@ -1,6 +1,6 @@
 #pragma once
 // The Wubi code dictionary "CiKu.mdb": a SQLite 3 file with one table
-//   ppl(name TEXT, email TEXT, key TEXT)   -- name: character or word, email: its code
+//   ppl(name TEXT, email TEXT, key TEXT, weight INTEGER)   -- name: character or word, email: its code
 // read in table order, with an index on `key`. A lookup runs after nearly every keystroke, so the
 // dictionary stays open with one prepared statement inside one long read transaction.
 
@@ -54,6 +54,10 @@ public:
     // after a search that worked or found a record without a code.
     QString lastError() const { return lastError_; }
 
+    // The most frequent two-character word holding `c` (by the code table's weights), "" when
+    // there is none or the dictionary predates the word table.
+    QString commonWord(QChar c);
+
 private:
     bool beginRead();
 
@@ -61,16 +65,22 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
     QString path_;
     QString lastError_;
+    sqlite3_stmt* wordStmt_ = nullptr;
+    bool wordTableMissing_ = false;
 };
 
-// One record to write; a missing email is stored as NULL (only fixtures want that).
+// One record to write; a missing email is stored as NULL (only fixtures want that). The weight
+// is the code table's frequency of the name, NULL when unknown; the lookups ignore it.
 struct DictionaryRow {
     QString name;
     std::optional<QString> email;
+    std::optional<qint64> weight = std::nullopt;
 };
 
 // Writes a dictionary file holding `rows` in the order given, replacing `path` atomically
-// (written beside it, then renamed) so a reader never sees a half-written file.
+// (written beside it, then renamed) so a reader never sees a half-written file. Beside table ppl
+// it writes common_word(ch, word): for each character, the two-character name of highest weight
+// that holds it (the first in table order among equals).
 bool writeDictionary(const QString& path, const std::vector<std::pair<QString, QString>>& rows,
                      QString* error = nullptr);
 bool writeDictionaryRows(const QString& path, const std::vector<DictionaryRow>& rows,

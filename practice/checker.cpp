@@ -3,7 +3,7 @@
 
 namespace ml {
 
-void Form1::txtInput_Change() {
+void Form1::endTemporaryHints() {
     if (!BigHelp.isEmpty()) {
         BigHelp.clear();
         Bigshow();
@@ -25,6 +25,16 @@ void Form1::txtInput_Change() {
         BmHelp = 1;
         showCodeLabels();
     }
+}
+
+void Form1::txtInput_Change() {
+    // The drill shows its own keys in the box and judges them itself.
+    if (inDrill()) return;
+    // For the record: the hints as they were while the character was typed, before this change
+    // ends the temporary ones.
+    const bool hintDisplay = Showhelp == QStringLiteral("T");
+    const bool codeHints = BmHelp == 1;
+    endTemporaryHints();
 
     const QString text = txtInput->text();
     if (text.size() <= oldInput.size()) return;
@@ -34,6 +44,7 @@ void Form1::txtInput_Change() {
     // An input method commits a whole word in one change: every added character is judged on
     // its own cell.
     bool wrong = false;
+    const double now = platform_.seconds();
     for (qsizetype pos = from + 1; pos <= text.size(); ++pos) {
         ++Types;
         if (Times == 0) {
@@ -49,6 +60,7 @@ void Form1::txtInput_Change() {
             if (pos >= 1 && pos <= 28) setCellColor(static_cast<int>(pos), kRed);
             wrong = true;
         }
+        recordJudged(pos, text.at(pos - 1), right, pos == from + 1, now, hintDisplay, codeHints);
     }
     // One sound per change: a new sound would cut the previous one off anyway.
     if (wrong) platform_.playSound(dataPath(QStringLiteral("声音/打错字.wav")));

@@ -5,6 +5,7 @@
 namespace ml {
 
 void Form1::Timer1_Timer() {
+    if (inDrill()) return drillTick();
     const double elapsed = platform_.seconds() - Times;
     lbtime->setText(timeText(elapsed));
     lbshudu->setText(speedText(Types, elapsed));

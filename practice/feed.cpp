@@ -47,6 +47,7 @@ void Form1::failReading() {
 }
 
 void Form1::returnToNoFile() {
+    recordClosing();
     reader_.reset();
     if (convOut_) convOut_->cancel();
     convOut_.reset();
@@ -85,6 +86,7 @@ void Form1::writeProgress(qint32 value) {
 void Form1::Lianxi() {
     ++rounds_;
     // The end-of-file restart runs the round again; a loop keeps the stack flat.
+    recordRoundStart();
     for (bool restarted = false;; restarted = true) {
         txtInput->clear();
         txtInput->setFocus();
@@ -96,6 +98,7 @@ void Form1::Lianxi() {
         if (!reader_) return;
 
         if (reader_->atEnd()) {
+            recordPassEnd();
             reader_.reset();
             if (!openReader(Fname)) return;
             JinduNow = 1;

@@ -11,10 +11,14 @@
 
 #include "art/art.h"
 #include "art/artlib.h"
+#include "course/coach.h"
+#include "course/store.h"
 #include "hints/dictionary.h"
+#include "practice/drillmode.h"
 #include "practice/prefetch.h"
 #include "practice/rules.h"
 #include "practice/texts.h"
+#include "record/recorder.h"
 
 namespace ml {
 
@@ -186,21 +190,35 @@ void Form1::createElements() {
     imgcmd11->setPixmapLoader(later(u"cmd1_hi.png"_s));
     imgcmd22->setPixmapLoader(later(u"cmd2_hi.png"_s));
     imgcmd33->setPixmapLoader(later(u"cmd3_hi.png"_s));
-    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+    // Beside the About button, as far right as the figures card leaves room for.
+    imgcmd4 = makePicture(this, QStringLiteral("imgcmd4"), QRect(914, 347, 44, 40), pic(u"cmd4.png"_s));
+    imgcmd44 = makePicture(this, QStringLiteral("imgcmd44"), QRect(914, 347, 44, 40), {});
+    imgcmd44->setPixmapLoader(later(u"cmd4_hi.png"_s));
+    Image5 = makePicture(this, QStringLiteral("Image5"), QRect(632, 29, 86, 23), pic(u"course.png"_s));
+    Image6 = makePicture(this, QStringLiteral("Image6"), QRect(632, 29, 86, 23), {});
+    Image6->setPixmapLoader(later(u"course_hi.png"_s));
+    Image5->setMouseTracking(true);
+    connect(Image5, &Picture::mouseMoved, this, [this] { Image5_MouseMove(); });
+    connect(Image6, &Picture::clicked, this, [this] { Image6_Click(); });
+    Image6->setToolTip(QStringLiteral("五笔课程：从字根到词组的编码练习，不用输入法"));
+    for (Picture* hi : {Image3, Image4, Image6, imgcmd11, imgcmd22, imgcmd33, imgcmd44}) hi->hide();
     imgcmd11->setToolTip(text::kSettingsTip);
     imgcmd22->setToolTip(text::kLookupTip);
     imgcmd33->setToolTip(text::kAboutTip);
-    for (Picture* p : {Image1, Image2, imgcmd1, imgcmd2, imgcmd3}) p->setMouseTracking(true);
+    imgcmd44->setToolTip(text::kStatisticsTip);
+    for (Picture* p : {Image1, Image2, imgcmd1, imgcmd2, imgcmd3, imgcmd4}) p->setMouseTracking(true);
     connect(Image1, &Picture::mouseMoved, this, [this] { Image1_MouseMove(); });
     connect(Image2, &Picture::mouseMoved, this, [this] { Image2_MouseMove(); });
     connect(imgcmd1, &Picture::mouseMoved, this, [this] { imgcmd1_MouseMove(); });
     connect(imgcmd2, &Picture::mouseMoved, this, [this] { imgcmd2_MouseMove(); });
     connect(imgcmd3, &Picture::mouseMoved, this, [this] { imgcmd3_MouseMove(); });
+    connect(imgcmd4, &Picture::mouseMoved, this, [this] { imgcmd4_MouseMove(); });
     connect(Image3, &Picture::clicked, this, [this] { Image3_Click(); });
     connect(Image4, &Picture::clicked, this, [this] { Image4_Click(); });
     connect(imgcmd11, &Picture::clicked, this, [this] { imgcmd11_Click(); });
     connect(imgcmd22, &Picture::clicked, this, [this] { imgcmd22_Click(); });
     connect(imgcmd33, &Picture::clicked, this, [this] { imgcmd33_Click(); });
+    connect(imgcmd44, &Picture::clicked, this, [this] { imgcmd44_Click(); });
 
     // Hint area, created back to front: img_ci1, img_ci, img_ci2, imgbai, lbshowno, the code
     // labels, img_zi, then the two covers.
@@ -368,7 +386,7 @@ void Form1::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void Form1::Form_MouseMove() {
-    for (Picture* hi : {Image3, Image4, imgcmd11, imgcmd22, imgcmd33}) hi->hide();
+    for (Picture* hi : {Image3, Image4, Image6, imgcmd11, imgcmd22, imgcmd33, imgcmd44}) hi->hide();
 }
 void Form1::Image1_MouseMove() { Image3->show(); }
 void Form1::Image2_MouseMove() { Image4->show(); }
@@ -376,21 +394,31 @@ void Form1::imgcmd1_MouseMove() {
     imgcmd11->show();
     imgcmd22->hide();
     imgcmd33->hide();
+    imgcmd44->hide();
 }
 void Form1::imgcmd2_MouseMove() {
     imgcmd22->show();
     imgcmd11->hide();
     imgcmd33->hide();
+    imgcmd44->hide();
 }
 void Form1::imgcmd3_MouseMove() {
     imgcmd33->show();
     imgcmd11->hide();
     imgcmd22->hide();
+    imgcmd44->hide();
+}
+void Form1::imgcmd4_MouseMove() {
+    imgcmd44->show();
+    imgcmd11->hide();
+    imgcmd22->hide();
+    imgcmd33->hide();
 }
 
 void Form1::imgcmd11_Click() { emit settingsRequested(); }
 void Form1::imgcmd22_Click() { emit lookupRequested(); }
 void Form1::imgcmd33_Click() { emit aboutRequested(); }
+void Form1::imgcmd44_Click() { emit statisticsRequested(); }
 
 void Form1::imgg_Click() { imgg->hide(); }
 
@@ -437,7 +465,11 @@ void Form1::carryOver(QString rest) {
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
-    // Progress is written whenever a line is finished, so nothing needs saving here.
+    // Progress is written whenever a line is finished; the record keeps what is typed of the
+    // line in hand, and the drills' keys go out with it.
+    recordClosing();
+    if (drillStore_) drillStore_->flush();
+    if (recorder_) recorder_->sync();
     emit closing();
     e->accept();
 }

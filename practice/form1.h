@@ -25,6 +25,7 @@
 #include "platform/programfolder.h"
 #include "platform/recordfile.h"
 #include "platform/textfile.h"
+#include "record/tally.h"
 
 namespace ml {
 
@@ -32,6 +33,15 @@ class Form1;
 class HintPrefetch;
 class LookupMemo;
 class PictureCache;
+struct DrillMode;
+namespace course {
+class Coach;
+class DrillStore;
+}  // namespace course
+namespace record {
+class Recorder;
+struct SessionInfo;
+}
 
 // The key handlers of the input box and of the window, run before the box acts on a key; a
 // handler consumes the key by setting its code to 0.
@@ -98,6 +108,10 @@ public:
     Picture *Image1 = nullptr, *Image3 = nullptr, *Image2 = nullptr, *Image4 = nullptr;
     Picture *imgcmd1 = nullptr, *imgcmd11 = nullptr, *imgcmd2 = nullptr, *imgcmd22 = nullptr;
     Picture *imgcmd3 = nullptr, *imgcmd33 = nullptr;
+    // The course button "五笔课程": Image5 normal, Image6 highlighted (the clickable one).
+    Picture *Image5 = nullptr, *Image6 = nullptr;
+    // The statistics button beside the About button (normal, highlighted).
+    Picture *imgcmd4 = nullptr, *imgcmd44 = nullptr;
     Picture *imghelphide = nullptr, *imghidehelp = nullptr;
     QLabel* lbshowno = nullptr;
     Picture *imgbai = nullptr, *img_zi = nullptr, *img_ci = nullptr, *img_ci1 = nullptr,
@@ -168,11 +182,38 @@ public:
     void imgcmd1_MouseMove();
     void imgcmd2_MouseMove();
     void imgcmd3_MouseMove();
+    void imgcmd4_MouseMove();
     void imgcmd11_Click();
     void imgcmd22_Click();
     void imgcmd33_Click();
+    void imgcmd44_Click();
     void imgg_Click();
     void imghelphide_Click();
+    void Image5_MouseMove();
+    void Image6_Click();
+
+    // ---- Drill mode "编码练习" (practice/drill.cpp): the course's code drills, judged key by
+    // key with the input method off. Nothing of it is read or built until it is first used. ----
+    bool inDrill() const;
+    // Starts (or switches to) a lesson, locked or not; false, with a message, when it cannot be
+    // practised, and the window stays as it was.
+    bool enterDrill(const QString& lesson);
+    // Back to text practice: the practice file where it was, or the state before any file.
+    void leaveDrill();
+    // A key of the drill: 'a'–'y' or ' '.
+    void drillKey(QChar key);
+    void drillBackspace();
+    void drillEnter();   // after a round: the next one
+    void drillRestart();  // the round again from its first item
+    // Brings the drill's own hint marks in line with the hint switches after a command.
+    void drillRefresh();
+    DrillMode* drill() const { return drill_.get(); }
+    // The lesson being drilled, or "".
+    QString drillLesson() const;
+    // The course and its record, opened on first use.
+    course::Coach& coach();
+    // Gives the course another record (tests; before first use).
+    void setDrillStore(std::unique_ptr<course::DrillStore> store);
 
     // ---- Helpers shared by the operations ----
     const ProgramFolder& folder() const { return folder_; }
@@ -201,6 +242,8 @@ public:
     void hideCodeLabels();
     void showCodeLabels();
     void hideKeys();
+    // The temporary hint modes end at the learner's next change (typing checker steps 1–4).
+    void endTemporaryHints();
     // Hint display steps.
     void lightKeys(const QString& code);
     bool loadDecomposition(Picture* target);
@@ -222,12 +265,26 @@ public:
     static const QColor kRed;
     static QColor rightColor();
 
+    // ---- The learning record (record/) ----
+    // Null until the first practice file is opened (the record is opened then, so a tutor that
+    // only starts costs nothing and takes no lock), and once recording is switched off.
+    record::Recorder* recorder() const { return recorder_.get(); }
+    // Practice goes on unrecorded from here on (what is waiting is still written).
+    void stopRecording();
+    // The pass through the file that ended last (the summary shows it).
+    const record::PassTally& lastPass() const { return lastPass_; }
+
 signals:
     // The toolbar asks for a dialog; the window closing asks for the About dialog.
     void settingsRequested();
     void lookupRequested();
     void aboutRequested();
+    void statisticsRequested();
     void closing();
+    // The course button asks for the lesson picker.
+    void courseRequested();
+    // A pass through the practice file ended: the feed starts over at line 1.
+    void passCompleted();
 
 protected:
     // Sees what the input box is about to take, so that characters committed beyond the end of a
@@ -247,6 +304,22 @@ private:
     // Puts characters committed beyond the end of a finished line into the box of the next round,
     // as typed there; stops when a line does not move on (the box is full) or practice ended.
     void carryOver(QString rest);
+    void drillHelp();
+    void drillTick();
+
+    // Hooks of the learning record, at the points where the window already acts.
+    void startRecording();
+    void recordOpening();
+    void recordJudged(qsizetype pos, QChar typed, bool right, bool firstOfChange, double now,
+                      bool hintDisplay, bool codeHints);
+    void recordRoundStart();
+    void recordPassEnd();
+    void recordClosing();
+    // A drill left while a file is open: its practice is recorded again.
+    void recordResume();
+    record::SessionInfo practiceSession() const;
+    // Tells the learner, once, why the record cannot be written.
+    void tellRecordProblem();
 
     Platform& platform_;
     ProgramFolder folder_;
@@ -273,6 +346,16 @@ private:
     QString prefetchedLine_;
     std::unique_ptr<PictureCache> pictures_;
     std::unique_ptr<LookupMemo> lookups_;
+    std::unique_ptr<record::Recorder> recorder_;
+    record::PassTally pass_, lastPass_;
+    // Monotonic time of the last judged character of the session; 0 for none yet.
+    double lastJudgedAt_ = 0;
+    // No character judged yet since the round started: the next one has no latency.
+    bool roundFresh_ = true;
+    bool recordingStopped_ = false;
+    std::unique_ptr<course::DrillStore> drillStore_;
+    std::unique_ptr<course::Coach> coach_;
+    std::unique_ptr<DrillMode> drill_;
 };
 
 }  // namespace ml

@@ -130,6 +130,7 @@ void Form1::pictureFallback() {
 
 void Form1::Helpme() {
     if (Showhelp != QStringLiteral("T")) return;
+    if (inDrill()) return drillHelp();
     prefetchPictures();
     lbshowno->hide();
     lookupFailed_ = false;

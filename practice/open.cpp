@@ -80,6 +80,7 @@ void Form1::Image3_Click() {
     Jishu = 0;
     isLianxi = QStringLiteral("T");
     ++openings_;
+    recordOpening();
     Lianxi();
     Image3->hide();
 }

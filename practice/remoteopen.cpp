@@ -105,6 +105,7 @@ void Form1::Image4_Click() {
     isLianxi = QStringLiteral("F");
     imghelphide->hide();
     ++openings_;
+    recordOpening();
     Lianxi();
 }
 

@@ -13,6 +13,7 @@ inline const QString kNoFileCaption = QStringLiteral("练习文件类型: *.txt"
 inline const QString kSettingsTip = QStringLiteral("功能键与设置");
 inline const QString kLookupTip = QStringLiteral("拆字方法、编码查询");
 inline const QString kAboutTip = QStringLiteral("关于");
+inline const QString kStatisticsTip = QStringLiteral("练习统计");
 
 // The item of `length` characters is too long for a practice line: shall the file be converted?
 QString formatCheck(const QString& item, qint64 length);

@@ -12,6 +12,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev libicu-dev libsqlite3-dev libsdl2-dev libgif-dev libsmbclient-dev
+  # the statistics window's charts (Qt Charts wants Qt's OpenGL development files)
+  qt6-charts-dev libqt6opengl6-dev
   # data the build turns into the program folder
   rime-data-wubi rime-data-stroke
   # the file dialogs and message boxes in Chinese

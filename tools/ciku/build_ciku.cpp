@@ -14,8 +14,9 @@
 // (the weights of a character's alternative full codes are almost always equal, so they would
 // not rank them anyway), except that where a character has two full codes and its decomposition
 // picture (splits.tsv, column 7) explains one of them, that one comes first: the tutor then shows
-// the code the picture teaches, and both stay typeable. The output depends on nothing but the
-// inputs.
+// the code the picture teaches, and both stay typeable. The weights are kept in ppl.weight, and
+// give each character its most frequent two-character word (table common_word). The output
+// depends on nothing but the inputs.
 
 #include <QByteArray>
 #include <QFile>
@@ -25,6 +26,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "hints/dictionary.h"
@@ -35,6 +37,7 @@ namespace {
 struct Group {
     QString name;
     std::vector<QString> codes;
+    std::optional<qint64> weight;  // the highest of its entries, when the table gives one
 };
 
 struct Stats {
@@ -108,7 +111,13 @@ bool readTable(const QString& path, std::vector<Group>& groups, Stats& stats) {
         auto it = groupOf.constFind(key);
         if (it == groupOf.cend()) {
             it = groupOf.insert(key, groups.size());
-            groups.push_back({key, {}});
+            groups.push_back({key, {}, std::nullopt});
+        }
+        if (fields.size() >= 3) {
+            bool numeric = false;
+            const qint64 weight = fields[2].toLongLong(&numeric);
+            std::optional<qint64>& w = groups[*it].weight;
+            if (numeric && (!w || weight > *w)) w = weight;
         }
         std::vector<QString>& codes = groups[*it].codes;
         if (std::find(codes.begin(), codes.end(), code) != codes.end()) {
@@ -167,11 +176,11 @@ int main(int argc, char** argv) {
     QHash<QString, QString> explained;
     if (argc == 4 && !readExplained(QString::fromLocal8Bit(argv[3]), explained)) return 1;
 
-    std::vector<std::pair<QString, QString>> rows;
+    std::vector<ml::DictionaryRow> rows;
     qsizetype reordered = 0;
     for (Group& group : groups) {
         reordered += orderCodes(group.codes, explained.value(group.name));
-        for (QString& code : group.codes) rows.emplace_back(group.name, std::move(code));
+        for (QString& code : group.codes) rows.push_back({group.name, std::move(code), group.weight});
     }
     if (rows.empty()) {
         complain(QStringLiteral("%1 holds no usable entries").arg(input));
@@ -179,7 +188,7 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    if (!ml::writeDictionary(output, rows, &error)) {
+    if (!ml::writeDictionaryRows(output, rows, &error)) {
         complain(error);
         return 1;
     }
