@@ -6,10 +6,8 @@ set -euo pipefail
 exe=$1
 work=$2
 
-if [ -z "${ML_E2E_INNER:-}" ]; then
-  export ML_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
+in_xvfb "$@"
 
 rm -rf "$work"
 home="$work/home"

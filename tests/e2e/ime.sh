@@ -17,17 +17,10 @@ for tool in ibus-daemon ibus dbus-launch xvfb-run xdotool import convert; do
 done
 [ -f "$table" ] || { echo "$table not found: skipped"; exit 77; }
 
-if [ -z "${ML_E2E_INNER:-}" ]; then
-  export ML_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
+in_xvfb "$@"
 
-rm -rf "$work"
-home="$work/home"
-mkdir -p "$home/练习文件" "$home/声音"
-appdir=$(dirname "$exe")
-cp -r "$appdir/声音/." "$home/声音/" 2>/dev/null || true
-[ -f "$appdir/CiKu.mdb" ] && cp "$appdir/CiKu.mdb" "$home/"
+fresh_home
 # The input method keeps its settings and what it learns in the user's folders: private ones,
 # so that no earlier run reorders the candidates.
 export HOME="$work/user"

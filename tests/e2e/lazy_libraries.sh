@@ -9,10 +9,8 @@ set -euo pipefail
 exe=$1
 work=$2
 
-if [ -z "${ML_E2E_INNER:-}" ]; then
-  export ML_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
+in_xvfb "$@"
 
 # Loaded on first use only; Qt Charts belongs to the statistics window.
 lazy='libsmbclient|libsamba|libSDL2|libpulse|libasound|libQt6Charts'

@@ -7,17 +7,10 @@ set -euo pipefail
 exe=$1
 work=$2
 
-if [ -z "${ML_E2E_INNER:-}" ]; then
-  export ML_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
+in_xvfb "$@"
 
-rm -rf "$work"
-home="$work/home"
-mkdir -p "$home/练习文件" "$home/声音"
-appdir=$(dirname "$exe")
-cp -r "$appdir/声音/." "$home/声音/" 2>/dev/null || true
-[ -f "$appdir/CiKu.mdb" ] && cp "$appdir/CiKu.mdb" "$home/"
+fresh_home
 # Two practice lines in code page 936: a full line of 28 characters, then a short one.
 # xdotool types a CJK character by remapping a spare key; typed fast on a loaded machine it can
 # drop one, so the typing is unhurried.

@@ -10,17 +10,10 @@ set -euo pipefail
 exe=$1
 work=$2
 
-if [ -z "${ML_E2E_INNER:-}" ]; then
-  export ML_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x900x24" bash "$0" "$@"
-fi
+source "$(dirname "$0")/common.sh"
+in_xvfb "$@"
 
-rm -rf "$work"
-home="$work/home"
-mkdir -p "$home/练习文件" "$home/声音"
-appdir=$(dirname "$exe")
-cp -r "$appdir/声音/." "$home/声音/" 2>/dev/null || true
-[ -f "$appdir/CiKu.mdb" ] && cp "$appdir/CiKu.mdb" "$home/"
+fresh_home
 line1="天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏闰余成岁"
 typed1="天地玄黄字宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏闰余成岁"  # 宇 typed as 字
 line2="律吕调阳"
