@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <random>
 
+#include "appfolder.h"
 #include "benchplatform.h"
 #include "commands/keys.h"
 #include "course/coach.h"
@@ -29,29 +30,13 @@
 namespace {
 
 using namespace Qt::StringLiterals;
+using mlbench::appDir;
+using mlbench::copyTree;
 using mlbench::QuietPlatform;
 namespace course = ml::course;
 
 constexpr int kRecordKeys = 1'000'000;
 const QString kLesson = u"chars-3500"_s;
-
-QString appDir() {
-    const QString env = qEnvironmentVariable("ML_APP_DIR");
-    return env.isEmpty() ? QStringLiteral(ML_APP_DIR) : env;
-}
-
-bool copyTree(const QString& from, const QString& to) {
-    if (!QFileInfo(from).isDir()) return false;
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = QDir(to).filePath(QDir(from).relativeFilePath(src));
-        QDir().mkpath(QFileInfo(dst).absolutePath());
-        if (!QFile::copy(src, dst)) return false;
-    }
-    return true;
-}
 
 // Two program folders: one with an empty record for typing, one whose record holds a million
 // drill keys and the figures of every item of the lesson.

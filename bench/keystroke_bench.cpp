@@ -17,6 +17,7 @@
 #include <random>
 #include <vector>
 
+#include "appfolder.h"
 #include "benchplatform.h"
 #include "commands/keys.h"
 #include "commands/vkeys.h"
@@ -29,6 +30,8 @@
 namespace {
 
 using namespace Qt::StringLiterals;
+using mlbench::appDir;
+using mlbench::copyTree;
 using mlbench::QuietPlatform;
 
 // Frequent characters, the kind practice texts are made of.
@@ -48,24 +51,6 @@ const QString kCommon =
 // Position 1 starts a word ("中国") / a character that starts no word with the next one.
 const QString kWordLine = u"中国人民共和国成立以来我们的生活发生了很大的变化和进步。"_s;
 const QString kCharLine = u"的了是在不有和人这中大为上个国我以要他时来用们生到作地"_s;
-
-QString appDir() {
-    const QString env = qEnvironmentVariable("ML_APP_DIR");
-    return env.isEmpty() ? QStringLiteral(ML_APP_DIR) : env;
-}
-
-bool copyTree(const QString& from, const QString& to) {
-    if (!QFileInfo(from).isDir()) return false;
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = QDir(to).filePath(QDir(from).relativeFilePath(src));
-        QDir().mkpath(QFileInfo(dst).absolutePath());
-        if (!QFile::copy(src, dst)) return false;
-    }
-    return true;
-}
 
 // A program folder in a temporary directory: the real sounds, art and dictionary, a decomposition
 // picture for every character the benchmarks type, and a long practice file of 28-character lines.

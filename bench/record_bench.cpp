@@ -21,6 +21,7 @@
 #include <random>
 #include <vector>
 
+#include "appfolder.h"
 #include "benchplatform.h"
 #include "commands/keys.h"
 #include "dialogs/host.h"
@@ -34,6 +35,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using Clock = std::chrono::steady_clock;
+using mlbench::appDir;
 
 // CPU time of this thread: on a shared, loaded machine the wall clock also counts the time other
 // programs had the processor.
@@ -52,11 +54,6 @@ const QString kChars =
     u"提直题党程展五果料象员革位入常文总次品式活设及管特件长求老头基资边流路级少图山统接知较将组见"
     u"计别她手角期根论运农指几九区强放决西被干做必战先回则任取据处队南给色光门即保治北造百规热领七"
     u"海口东导器压志世金增争济阶油思术极交受联什认六共权收证改清己美再采转更单风切打白教速花带安场"_s;
-
-QString appDir() {
-    const QString env = qEnvironmentVariable("ML_APP_DIR");
-    return env.isEmpty() ? QStringLiteral(ML_APP_DIR) : env;
-}
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
